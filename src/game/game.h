@@ -1,0 +1,27 @@
+// The conversation game: its state, its screen and wrapped text output.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+const int NUM_OPENINGLINES = 6;
+const int NUM_GAMEKEYS = 5; // Up, Down, Left, Right, Space, in that order
+
+extern std::string displaystring;    // the line shown in the text panel
+extern int32_t gamestate;            // 0 choosing, 1 monologue, 2 response
+extern uint32_t curselected;         // highlighted option; past 3 means no box
+extern uint32_t turn;                // choices applied so far in this game
+extern bool pressed[NUM_GAMEKEYS];   // game keys down when the previous tick ended
+extern bool leave;                   // the game is over
+
+extern const char *const openinglines[NUM_OPENINGLINES]; // shown unfiltered at set-up
+
+// The game screen.
+struct GameLoop {
+    static void enter();    // a fresh game: content, selection, baseline, opening line
+    static bool finished();
+    static void logic();    // one 1/30 s tick
+    static void draw();     // one frame into the back buffer
+};
+
+void wrapprint(const std::string &text, int x, int y, int n);

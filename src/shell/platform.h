@@ -1,0 +1,12 @@
+// Platform specifics: the data directory, the hidden pointer and fatal start-up failures.
+#pragma once
+
+// Makes the directory that holds xm/bg.xm the working directory when the current one
+// does not; never fails (without the module the game is merely silent).
+void platform_finddata();
+
+// Keeps the system pointer invisible over the game.
+void platform_hidepointer();
+
+// Says on standard error what stopped the start-up and ends the process with status 1.
+[[noreturn]] void platform_fail(const char *what);

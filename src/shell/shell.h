@@ -1,0 +1,47 @@
+// Shell: start-up, the main sequence, the front screens and the state they share.
+#pragma once
+
+#include <atomic>
+
+struct BITMAP;
+
+// Fixed geometry and timing.
+const int BUFFER_W = 160;  // back buffer width in pixels
+const int BUFFER_H = 120;  // back buffer height in pixels
+const int DISPLAY_W = 640; // screen width: the back buffer stretched four times
+const int DISPLAY_H = 480; // screen height
+const int TICKS_PER_SECOND = 30; // logic rate
+
+extern bool quit;                    // the player chose to leave the program
+extern std::atomic<int> speed_count; // pending logic ticks; raised by the timer thread
+extern bool escpressed;              // Escape was down at the previous tick of this screen
+extern BITMAP *buffer;               // the 160x120 back buffer every screen draws into
+
+extern int titletimer;     // ticks run since the intro started
+extern bool finishedtitle; // the intro is over
+
+void init();
+void increment_speed_counter();
+int mainsequence(); // intro once, music, then title and games until quit; returns 0
+
+// The splash shown once after start-up.
+struct IntroLoop {
+    static void enter();
+    static bool finished();
+    static void logic();
+    static void draw();
+};
+
+// The title menu shown before every game.
+struct TitleLoop {
+    static bool begin;     // "Begin" was activated: a game is to start
+    static int selected;   // highlighted item: 0 "Begin", 1 "Leave"
+    static bool upheld;    // Up must be released before it acts again
+    static bool downheld;  // Down must be released before it acts again
+    static bool spaceheld; // Space held since entry does nothing until released
+
+    static void enter();
+    static bool finished();
+    static void logic();
+    static void draw();
+};
