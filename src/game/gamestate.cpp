@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "content/content.h"
+#include "distortion/distortion.h"
 #include "shell/shell.h"
 
 std::string displaystring;
@@ -27,7 +28,7 @@ void GameLoop::enter()
     leave = false;
     insertbasicdata();
     selectconversations();
-    // The baseline distance of this game is computed here, once the selection is made.
+    calcmaxscore();
     // The Space that chose "Begin" is still down: every key counts as held.
     escpressed = true;
     for (bool &held : pressed)
