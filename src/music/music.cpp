@@ -15,7 +15,9 @@ void init_sound()
     atexit(dumb_exit);
     set_mixer_quality(0);
     dumb_register_stdfiles();
-    music = dumb_load_xm_quick("xm/bg.xm");
+    // A damaged module can crash DUMB or stall it: it is refused like a missing one.
+    if (xmfilewellformed("xm/bg.xm"))
+        music = dumb_load_xm_quick("xm/bg.xm");
 }
 
 void stopmusic()
