@@ -114,17 +114,38 @@ TEST(XmCheck, DamagedPatternsAndSignaturesAreRefused)
     EXPECT_FALSE(xmwellformed(shorter.data(), shorter.size()));
 }
 
-TEST(XmCheck, FileWrapperReadsTheWholeFile)
+// The game's loader goes through the file check: a refused file gives no module, as a
+// missing one does.
+TEST(XmCheck, FileCheckGuardsTheLoader)
 {
+    dumb_register_stdfiles();
     const std::string path = testing::TempDir() + "xmcheck_test.xm";
+    Bytes stopped = writexm(richxm());
+    // DUMB loads this one, then divides by its tempo as soon as it plays.
+    putfield(stopped, fieldnamed(xmfields(stopped), "bpm"), 0);
     const Bytes good = writexm(richxm());
-    for (size_t cut : {good.size(), good.size() - 1, size_t(0)}) {
+    const struct {
+        const Bytes &bytes;
+        size_t length;
+        bool accepted;
+    } table[] = {
+        {good, good.size(), true},
+        {good, good.size() - 1, false},
+        {good, 0, false},
+        {stopped, stopped.size(), false},
+    };
+    for (const auto &t : table) {
         FILE *f = fopen(path.c_str(), "wb");
         ASSERT_NE(nullptr, f);
-        fwrite(good.data(), 1, cut, f);
+        fwrite(t.bytes.data(), 1, t.length, f);
         fclose(f);
-        EXPECT_EQ(cut == good.size(), xmfilewellformed(path.c_str())) << cut << " bytes";
+        EXPECT_EQ(t.accepted, xmfilewellformed(path.c_str())) << t.length << " bytes";
+        DUH *duh = loadmusic(path.c_str());
+        EXPECT_EQ(t.accepted, duh != nullptr) << t.length << " bytes";
+        if (duh)
+            unload_duh(duh);
     }
     remove(path.c_str());
     EXPECT_FALSE(xmfilewellformed(path.c_str()));
+    EXPECT_EQ(nullptr, loadmusic(path.c_str()));
 }
