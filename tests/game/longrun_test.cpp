@@ -2,19 +2,11 @@
 // and memory does not grow from one game to the next.
 #include "support/headless.h"
 
-#include <malloc.h>
-
 #include <random>
 #include <vector>
 
 #include "support/gameplay.h"
-
-// Bytes of heap in use. Under AddressSanitizer the heap is its own and this stays 0;
-// LeakSanitizer watches that build instead.
-static size_t heapinuse()
-{
-    return mallinfo2().uordblks;
-}
+#include "support/heap.h"
 
 // Keys as a restless player holds them: each arrow and Space changes state in a third
 // of the ticks; Escape is tapped rarely, so most games run to their last choice.
@@ -37,7 +29,7 @@ TEST_F(LongRun, RandomGamesKeepTheirInvariantsAndTheirMemory)
 {
     const int GAMES = 2000, WARMUP = 100;
     std::mt19937 rng(424242);
-    size_t warm = 0;
+    long warm = 0;
     int finished = 0, escaped = 0;
     for (int g = 0; g < GAMES; ++g) {
         if (g == WARMUP)
@@ -52,7 +44,7 @@ TEST_F(LongRun, RandomGamesKeepTheirInvariantsAndTheirMemory)
     // Both ways out of a game were taken many times.
     EXPECT_GT(finished, GAMES / 2);
     EXPECT_GT(escaped, 50);
-    const size_t end = heapinuse();
+    const long end = heapinuse();
     EXPECT_LT(end, warm + 256 * 1024) << "heap in use grew from " << warm << " to " << end
                                       << " bytes over " << GAMES - WARMUP << " games";
 }

@@ -1,7 +1,6 @@
 // Sound start-up, module loading and the player, with Allegro's driver-less sound.
 #include "support/headless.h"
 
-#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,6 +9,7 @@
 #include <string>
 
 #include "music/music.h"
+#include "support/heap.h"
 
 namespace {
 
@@ -55,13 +55,6 @@ protected:
     {
         std::ifstream in(MODULE, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-    // Heap in use by this process, small blocks and mapped ones.
-    static long heapinuse()
-    {
-        struct mallinfo2 m = mallinfo2();
-        return static_cast<long>(m.uordblks + m.hblkhd);
     }
 };
 
