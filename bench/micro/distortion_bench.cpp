@@ -84,4 +84,4 @@ static void BM_calcmaxscore(benchmark::State &state)
 }
 BENCHMARK(BM_calcmaxscore)->ArgNames({"monologue", "lexicon"})
     ->ArgsProduct({benchmark::CreateDenseRange(0, 5, 1), benchmark::CreateDenseRange(0, 8, 1)})
-    ->Unit(benchmark::kMicrosecond);
+    ->MinTime(0.05)->Unit(benchmark::kMicrosecond);
