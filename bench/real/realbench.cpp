@@ -121,12 +121,11 @@ static int firstframe(long long launched)
     const long long entered = wallnanoseconds();
     platform_finddata();
     init();
-    // The first screen of a run is a game until the front screens exist.
-    playmusic(0);
+    // A run opens on the intro.
     counts.deadline = Clock::now() + std::chrono::hours(1);
-    Counted<GameLoop>::enter();
-    while (!quit && !Counted<GameLoop>::finished() && counts.passes == 0)
-        pass<Counted<GameLoop>>();
+    Counted<IntroLoop>::enter();
+    while (!quit && !Counted<IntroLoop>::finished() && counts.passes == 0)
+        pass<Counted<IntroLoop>>();
     const long long presented = wallnanoseconds();
     std::printf("launch_to_main_ms=%.2f\n", (entered - launched) / 1e6);
     std::printf("launch_to_first_frame_ms=%.2f\n", (presented - launched) / 1e6);
@@ -139,7 +138,8 @@ static void startgame()
     platform_finddata();
     init();
     playmusic(0);
-    std::printf("music=%s\n", dplay ? "streaming" : "silent");
+    std::printf("sound=\"%s\" music=%s\n", digi_driver ? digi_driver->ascii_name : "",
+                dplay ? "streaming" : "silent");
 }
 
 static int passes(double length, int rounds)
