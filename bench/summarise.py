@@ -85,11 +85,20 @@ def main(out):
         rows.append(("floor frame: clear + stretch (headless)", "%.1f us cpu, %.1f us real" % (
             floor[1], floor[0]), "", ""))
         for name in sorted(n for n in micro if n.startswith("BM_gameframe/")):
-            ratio = micro[name][1] / floor[1]
-            rows.append(("game frame %s: draw + stretch / floor" % name.split("/")[1],
+            rows.append(("game frame %s: draw + stretch, separate runs" % name.split("/")[1],
                          "%.1f us cpu = %.3f x floor (real %.3f x)" % (
-                             micro[name][1], ratio, micro[name][0] / floor[0]), "<= 1.2 x",
-                         verdict(ratio <= 1.2)))
+                             micro[name][1], micro[name][1] / floor[1],
+                             micro[name][0] / floor[0]), "", ""))
+    for name in sorted(n for n in micro if n.startswith("BM_frameoverfloor/")):
+        b = micro[name][2]
+        rows.append(("game frame %s over floor, alternating, median frames" % name.split("/")[1],
+                     "%.1f / %.1f us = %.3f x" % (b["frame_us"], b["floor_us"], b["ratio"]),
+                     "<= 1.2 x", verdict(b["ratio"] <= 1.2)))
+        for name in sorted(n for n in micro if n.startswith("BM_gamedraw/")):
+            draw = micro[name][1]
+            rows.append(("game draw %s alone; 1 + draw / floor" % name.split("/")[1],
+                         "%.1f us cpu; %.3f x floor" % (draw, 1 + draw / floor[1]), "<= 1.2 x",
+                         verdict(1 + draw / floor[1] <= 1.2)))
     music = micro.get("BM_musicsecond")
     if music:
         share = music[1] / 1e6 * 100
@@ -107,25 +116,32 @@ def main(out):
     passes = keyvalues(os.path.join(out, "passes.txt"))
     if passes.get("ratio"):
         r = statistics.median(passes["ratio"])
-        c = statistics.median(passes["cpu_ratio"])
-        rows.append(("game passes/s, %d rounds (per CPU s of the loop's thread)" % len(passes["ratio"]),
-                     "%.0f /s (%.0f /cpu s)" % (statistics.median(passes["game_passes_per_s"]),
-                                               statistics.median(passes["game_passes_per_cpu_s"])),
-                     "", ""))
-        rows.append(("floor passes/s, clear + stretch only (per CPU s)",
-                     "%.0f /s (%.0f /cpu s)" % (statistics.median(passes["floor_passes_per_s"]),
-                                               statistics.median(passes["floor_passes_per_cpu_s"])),
-                     "", ""))
-        rows.append(("game / floor passes, median of per-round ratios", "%.3f (cpu %.3f)" % (r, c),
-                     ">= 0.9", verdict(r >= 0.9)))
+        rows.append(("game passes/s, median of %d rounds of 0.5 s" % len(passes["ratio"]),
+                     "%.0f /s" % statistics.median(passes["game_passes_per_s"]), "", ""))
+        rows.append(("floor passes/s (clear + stretch only), same rounds",
+                     "%.0f /s" % statistics.median(passes["floor_passes_per_s"]), "", ""))
+        rows.append(("game / floor passes/s, median of per-round ratios (min %.2f, max %.2f)" % (
+            min(passes["ratio"]), max(passes["ratio"])), "%.3f" % r, ">= 0.9", verdict(r >= 0.9)))
+    if passes.get("pass_ratio"):
+        rows.append(("median pass: game / floor, wall clock",
+                     "%.1f / %.1f us: passes ratio %.3f" % (
+                         passes["game"][0], passes["floor"][0], passes["pass_ratio"][0]),
+                     ">= 0.9", verdict(passes["pass_ratio"][0] >= 0.9)))
+        rows.append(("median pass: game / floor, thread CPU",
+                     "%.1f / %.1f us: passes ratio %.3f" % (
+                         passes["game"][1], passes["floor"][1], passes["pass_cpu_ratio"][0]),
+                     ">= 0.9", verdict(passes["pass_cpu_ratio"][0] >= 0.9)))
     ticks = keyvalues(os.path.join(out, "ticks.txt"))
     if ticks.get("ticks_per_s"):
         t = ticks["ticks_per_s"][0]
         rows.append(("ticks per second over %.0f s" % ticks["seconds"][0], "%.3f" % t,
                      "30.00 +- 0.05", verdict(abs(t - 30) <= 0.05)))
         rows.append(("largest catch-up batch", "%d ticks" % ticks["largest_batch"][0], "", ""))
-        rows.append(("longest pass", "%.1f ms" % ticks["longest_pass_ms"][0],
+        rows.append(("longest pass, wall clock (of which our thread's CPU)", "%.1f ms (%.2f ms cpu)" % (
+            ticks["longest_pass_ms"][0], ticks["longest_pass_cpu_ms"][0]),
                      "well under 370 ms", verdict(ticks["longest_pass_ms"][0] < 370)))
+        rows.append(("passes longer than 100 ms; median pass", "%d; %.0f us" % (
+            ticks["passes_over_100ms"][0], ticks["median_pass_us"][0]), "", ""))
     rss = keyvalues(os.path.join(out, "game-rss.txt"))
     if rss.get("peak_rss_kib"):
         kib = rss["peak_rss_kib"][0]
