@@ -1,0 +1,265 @@
+"""The end-to-end cases: each plays the real game under its own X server and checks what a
+player would see and hear."""
+import os
+import re
+import shutil
+import time
+
+from session import AUDIO_RATE, LOUD, Capture, Failure, Player, XServer, check
+import play
+import screens
+
+CASES = {}
+
+
+def case(fn):
+    CASES[fn.__name__] = fn
+    return fn
+
+
+class Setup:
+    """What every case is given: the run, the binary to start, the font to read with."""
+
+    def __init__(self, run, binary, font, source):
+        self.run, self.binary, self.font, self.source = run, binary, font, source
+
+    def start(self, x, capture=None, **kw):
+        player = Player(self.run, self.binary, x=x, capture=capture, **kw)
+        return player, play.Eye(self.run, x, self.font, player)
+
+
+def wait_loud(run, capture, start, seconds=30):
+    """Waits until the capture holds sound past a file offset; returns where it begins."""
+    deadline = time.monotonic() + run.limit(seconds)
+    while time.monotonic() < deadline:
+        samples = capture.samples(start)
+        for i, s in enumerate(samples):
+            if abs(s - 0x8000) >= LOUD:
+                return start + i * 2
+        time.sleep(0.2)
+    raise Failure("no sound in the capture after offset %d within %ds (%d bytes captured)"
+                  % (start, run.limit(seconds), capture.size()))
+
+
+def wait_grown(run, capture, size, seconds=30):
+    deadline = time.monotonic() + run.limit(seconds)
+    while capture.size() < size:
+        if time.monotonic() > deadline:
+            raise Failure("the sound capture stopped growing at %d bytes (wanted %d)"
+                          % (capture.size(), size))
+        time.sleep(0.1)
+
+
+def leave_by_escape(s, eye, player):
+    eye.x.hold("Escape")
+    status = eye.until_exit()
+    check(status == 0, "Escape on the title ended the game with status %s" % status)
+    s.run.log("Escape on the title: the program ended with status 0")
+
+
+@case
+def intro(s):
+    """The splash: its line at its place in colours that change, no sound, ended by a key."""
+    x = XServer(s.run)
+    capture = Capture(s.run)
+    player, eye = s.start(x, capture)
+    colours = play.intro(eye)
+    eye.save("intro.png")
+    check(all(max(c >> 16, (c >> 8) & 255, c & 255) <= 254 for c in colours),
+          "intro colour components run from 0 to 254; saw %s" % sorted(colours))
+    # The line takes a new colour at every frame: a few screenshots see more than one.
+    seen = set(map(frozenset, [colours]))
+    deadline = time.monotonic() + s.run.limit(20)
+    while len(seen) < 3:
+        colours = play.intro(eye)
+        seen.add(frozenset(colours))
+        check(time.monotonic() < deadline, "the intro line kept one colour: %s" % seen)
+    s.run.log("intro line seen in %d different colourings" % len(seen))
+    # A second of mixed sound while the splash still shows, and all of it silence.
+    wait_grown(s.run, capture, capture.size() + AUDIO_RATE)
+    heard = capture.size()
+    play.intro(eye)
+    loudness = capture.loudness(capture.samples(0, heard))
+    check(loudness == 0, "sound during the intro (a sample %d from silence)" % loudness)
+    s.run.log("%.1f s of sound captured during the intro, all silent" % (heard / AUDIO_RATE))
+    eye.x.hold("a")
+    play.title(eye)
+    s.run.log("a key ended the intro; the title shows")
+    leave_by_escape(s, eye, player)
+
+
+@case
+def title(s):
+    """The title: its layout, the music, Up and Down, and "Leave"."""
+    x = XServer(s.run)
+    capture = Capture(s.run)
+    player, eye = s.start(x, capture)
+    play.intro(eye)
+    eye.x.hold("space")
+    play.title(eye)
+    check(play.whole_screen_ok(eye.last), "the title is not the 160x120 picture stretched "
+          "four times over the whole screen")
+    eye.save("title.png")
+    start = wait_loud(s.run, capture, 0)
+    s.run.log("music heard from %.2f s of sound on" % (start / AUDIO_RATE))
+    for key, selected in (("Down", 1), ("Down", 0), ("Up", 1), ("Up", 0), ("Down", 1)):
+        play.press_title(eye, key, selected)
+    s.run.log("Up and Down toggle the highlight between Begin and Leave")
+    eye.x.hold("space")
+    status = eye.until_exit()
+    check(status == 0, '"Leave" ended the game with status %s' % status)
+    s.run.log('"Leave" ended the program with status 0 and no game frame')
+
+
+@case
+def turn(s):
+    """One turn of a game on a root larger than the game's screen: the opening, arrows over
+    the grid, monologue line, response, the grid after the choice; Escape back to the title,
+    Escape out of the program."""
+    x = XServer(s.run, 800, 600)
+    player, eye = s.start(x, Capture(s.run))
+    play.to_title(eye)
+    eye.x.hold("space")
+    game = play.opening(eye)
+    check(play.whole_screen_ok(eye.last), "the game's picture is not centred on the larger "
+          "screen as its 160x120 picture stretched four times")
+    eye.save("opening.png")
+    keys = ["Down", "Right", "Up", "Left", "Right"] if len(game.open) > 1 else ["Right", "Down"]
+    going_on, shown = play.turn(eye, game, keys)
+    check(going_on, "the game ended after one choice")
+    play.lowered(shown)
+    eye.save("second-turn.png")
+    eye.press("Escape", "the title after Escape in a game",
+              lambda shot: shot.picture() == screens.title(eye.font, 0))
+    s.run.log("Escape in the game returned to the title")
+    leave_by_escape(s, eye, player)
+
+
+@case
+def full_game(s):
+    """A whole game of eight choices back to the title, the music running throughout, the
+    last turn's lines made wholly of the lexicon's words."""
+    x = XServer(s.run)
+    capture = Capture(s.run)
+    player, eye = s.start(x, capture)
+    play.to_title(eye)
+    music = wait_loud(s.run, capture, 0)
+    eye.x.hold("space")
+    game = play.opening(eye)
+    plan = {1: ["Right"], 2: ["Down"], 4: ["Right", "Down"], 5: ["Up"]}
+    going_on = True
+    while going_on:
+        check(game.turn < 8, "the game goes on after eight choices")
+        t = game.turn
+        going_on, shown = play.turn(eye, game, plan.get(t, []))
+        play.lowered(shown)
+        if t == 7:
+            s.run.log("last turn, every word from lexicon %d: %s" % (min(game.lexicons), shown))
+    check(game.turn == 8, "the game ended after %d choices" % game.turn)
+    end = capture.size()
+    s.run.log("eight choices made; the title is back")
+    # The music neither stopped nor paused: keep listening a little past the game's end.
+    wait_grown(s.run, capture, end + 2 * AUDIO_RATE)
+    gap = capture.longest_silence(music, capture.size())
+    check(gap <= 3.0, "the music fell silent for %.1f s during the game" % gap)
+    s.run.log("music ran from the title through the game and back (longest silence %.1f s)"
+              % gap)
+    leave_by_escape(s, eye, player)
+
+
+@case
+def no_display(s):
+    """Without an X display the game says so and ends with status 1."""
+    player = Player(s.run, s.binary)
+    status = player.wait(30)
+    err = player.own_stderr()
+    check(status == 1, "without a display the game ended with status %s" % status)
+    check("display" in err.lower() and err.startswith("vellmora:"),
+          "no clear message about the display on standard error: %r" % err)
+    check(not any(n.startswith("core") for n in os.listdir(player.cwd)), "a core file was left")
+    s.run.log("status 1, message %r" % err.strip())
+
+
+@case
+def no_module(s):
+    """Without its music module the game runs normally, silently, and says nothing."""
+    for datadir in ("/usr/local/share/vellmora", "/usr/share/vellmora"):
+        if os.path.exists(os.path.join(datadir, "xm", "bg.xm")):
+            raise Skip("an installed copy in %s would supply the module" % datadir)
+    bindir = s.run.path("bin")
+    os.makedirs(bindir)
+    binary = shutil.copy(s.binary, bindir)
+    x = XServer(s.run)
+    capture = Capture(s.run)
+    player = Player(s.run, binary, x=x, capture=capture, cwd=bindir)
+    eye = play.Eye(s.run, x, s.font, player)
+    play.to_title(eye)
+    eye.x.hold("space")
+    game = play.opening(eye)
+    play.turn(eye, game)
+    eye.press("Escape", "the title after Escape", lambda shot: shot.picture() ==
+              screens.title(eye.font, 0))
+    check(not x.windows("Xmessage"), "a message box appeared")
+    leave_by_escape(s, eye, player)
+    check(capture.size() > AUDIO_RATE, "the sound device was hardly used (%d bytes)"
+          % capture.size())
+    loudness = capture.loudness(capture.samples())
+    check(loudness == 0, "sound without a module (a sample %d from silence)" % loudness)
+    check(player.stdout() == "" and player.own_stderr() == "",
+          "the game printed something: %r %r" % (player.stdout(), player.own_stderr()))
+    s.run.log("no module: intro, title and a game ran silently, no message")
+
+
+def ok_button(x, window):
+    """The bottom-most child window of a message box: its button."""
+    tree = x.tool("xwininfo", "-tree", "-id", str(window)).stdout.decode()
+    best = None
+    for m in re.finditer(r"(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)", tree):
+        w, h, ax, ay = map(int, m.groups())
+        if best is None or ay > best[3]:
+            best = (w, h, ax, ay)
+    check(best is not None, "no button in the message box:\n" + tree)
+    w, h, ax, ay = best
+    return ax + w // 2, ay + h // 2
+
+
+@case
+def sound_refused(s):
+    """A sound driver that cannot start: one message box, then a silent game."""
+    config = s.run.path("allegro-config")
+    os.makedirs(config)
+    with open(os.path.join(config, "allegro.cfg"), "w") as f:
+        # Allegro's own configuration forces its ALSA driver onto a device that is not there.
+        f.write("[sound]\ndigi_card = ALSA\nalsa_device = vellmora_no_such_device\n")
+    x = XServer(s.run)
+    capture = Capture(s.run)
+    player, eye = s.start(x, capture, env={"ALLEGRO": config})
+    boxes = eye.wait("the message box", lambda shot: x.windows("Xmessage"), stable=False)
+    check(len(boxes) == 1, "%d message boxes at once" % len(boxes))
+    messages = [argv for _, argv in player.children() if argv and
+                os.path.basename(argv[0].decode()) == "xmessage"]
+    check(len(messages) == 1, "no xmessage started by the game: %s" % player.children())
+    text = b" ".join(messages[0]).decode(errors="replace")
+    check("Error initialising sound system\n" in text, "unexpected message: %r" % text)
+    s.run.log("message box: %r" % text)
+    eye.shot()
+    check(screens.intro_colours(eye.last.picture(), s.font) is None,
+          "the intro runs while the message box waits")
+    eye.save("message.png")
+    x.click(*ok_button(x, boxes[0]))
+    eye.wait("the message box to close", lambda shot: not x.windows("Xmessage"), stable=False)
+    play.to_title(eye)
+    eye.x.hold("space")
+    game = play.opening(eye)
+    play.turn(eye, game)
+    check(not x.windows("Xmessage"), "a second message box appeared")
+    eye.press("Escape", "the title after Escape", lambda shot: shot.picture() ==
+              screens.title(eye.font, 0))
+    leave_by_escape(s, eye, player)
+    loudness = capture.loudness(capture.samples())
+    check(loudness == 0, "sound came out of a refused driver")
+    s.run.log("one message box, closed with its button; then a silent game")
+
+
+class Skip(Exception):
+    pass
