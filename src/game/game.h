@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 const int NUM_OPENINGLINES = 6;
 const int NUM_GAMEKEYS = 5; // Up, Down, Left, Right, Space, in that order
@@ -24,4 +25,11 @@ struct GameLoop {
     static void draw();     // one frame into the back buffer
 };
 
+// One line of wrapped text. Line k of a column sits k rows below the first.
+struct WrapLine {
+    std::string text; // never empty, at most n characters; a lone newline is not drawn
+    char consumed;    // the break eaten after the line: '\n', ' ', or 0 for none
+};
+
+std::vector<WrapLine> wraplines(const std::string &text, int n);
 void wrapprint(const std::string &text, int x, int y, int n);

@@ -1,12 +1,96 @@
-// The game's logic tick.
+// The game's logic tick: fresh key presses, the highlight and the three phases of a turn.
 #include <allegro.h>
 
+#include <iterator>
+
+#include "content/content.h"
+#include "distortion/distortion.h"
 #include "game/game.h"
 #include "shell/shell.h"
 
+// The keys behind the entries of pressed[], in the same order.
+static const int gamekeys[NUM_GAMEKEYS] = {KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT, KEY_SPACE};
+enum { UP, DOWN, LEFT, RIGHT, SPACE };
+
+// Down now and up when the previous tick ended.
+static bool fresh(int k)
+{
+    return key[gamekeys[k]] && !pressed[k];
+}
+
+static const Conv &highlighted()
+{
+    return *std::next(selectedconv.begin(), curselected);
+}
+
+// Up and Down swap rows, Left and Right swap columns; only the first fresh arrow counts,
+// and a box without an option cannot be highlighted.
+static void navigate()
+{
+    uint32_t to;
+    if (fresh(UP) || fresh(DOWN))
+        to = (curselected + 2) % 4;
+    else if (fresh(LEFT) || fresh(RIGHT))
+        to = (curselected == 1 || curselected == 3) ? curselected - 1 : curselected + 1;
+    else
+        return;
+    if (to < selectedconv.size())
+        curselected = to;
+}
+
+// Ends the turn: the choice branches, the highlight stays on an existing option.
+// With nothing left the count minus one wraps far past the last box, so none is framed.
+static void applychoice()
+{
+    chooseconv(curselected);
+    const uint32_t count = static_cast<uint32_t>(selectedconv.size());
+    if (curselected >= count)
+        curselected = count - 1;
+    gamestate = 0;
+    displaystring.clear();
+    ++turn;
+    if (count == 0)
+        leave = true;
+}
+
+// One phase forward per press.
+static void advance()
+{
+    switch (gamestate) {
+    case 0:
+        if (!selectedweather.empty()) {
+            gamestate = 1;
+            displaystring = traumafilter(selectedweather.front(), turn);
+            selectedweather.pop_front();
+        } else {
+            // Nothing left to say: straight to the response.
+            displaystring = traumafilter(highlighted().response, turn);
+            gamestate = 2;
+        }
+        break;
+    case 1:
+        displaystring = traumafilter(highlighted().response, turn);
+        gamestate = 2;
+        break;
+    case 2:
+        applychoice();
+        break;
+    }
+}
+
 void GameLoop::logic()
 {
+    if (gamestate == 0)
+        navigate();
+    // The ticks left in the batch after the last choice still run. Space is ignored
+    // while no option is open, so none of them can read an option from the empty list,
+    // and the empty panel of the ended game stays up for its last frame.
+    if (fresh(SPACE) && !selectedconv.empty())
+        advance();
     if (key[KEY_ESC] && !escpressed)
         leave = true;
+
     escpressed = key[KEY_ESC] != 0;
+    for (int k = 0; k < NUM_GAMEKEYS; ++k)
+        pressed[k] = key[gamekeys[k]] != 0;
 }

@@ -99,3 +99,32 @@ bool isblack(int x, int y)
 {
     return pixel(buffer, x, y) == makecol(0, 0, 0);
 }
+
+Canvas::Canvas(int colour) : bmp(create_bitmap(160, 120))
+{
+    clear_to_color(bmp, colour);
+}
+
+Canvas::~Canvas()
+{
+    destroy_bitmap(bmp);
+}
+
+::testing::AssertionResult sameimage(BITMAP *got, BITMAP *want)
+{
+    int differ = 0, firstx = -1, firsty = -1;
+    for (int y = 0; y < want->h; ++y) {
+        for (int x = 0; x < want->w; ++x) {
+            if (pixel(got, x, y) == pixel(want, x, y))
+                continue;
+            if (differ++ == 0) {
+                firstx = x;
+                firsty = y;
+            }
+        }
+    }
+    if (differ == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << differ << " pixels differ, the first at (" << firstx << ", " << firsty << ")";
+}

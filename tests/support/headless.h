@@ -19,3 +19,15 @@ void releasekeys();      // every entry of key[] up
 int pixel(BITMAP *bmp, int x, int y); // makecol of the pixel, comparable across modes
 bool iswhite(int x, int y);           // back-buffer pixel is pure white
 bool isblack(int x, int y);           // back-buffer pixel is pure black
+
+// A back-buffer-sized bitmap of the test's own, for building the picture a frame must match.
+struct Canvas {
+    BITMAP *bmp;
+    explicit Canvas(int colour); // filled with the colour
+    ~Canvas();
+    Canvas(const Canvas &) = delete;
+    Canvas &operator=(const Canvas &) = delete;
+};
+
+// Every pixel equal; on failure says how many differ and where the first one is.
+::testing::AssertionResult sameimage(BITMAP *got, BITMAP *want);
