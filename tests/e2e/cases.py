@@ -3,6 +3,7 @@ player would see and hear."""
 import os
 import re
 import shutil
+import subprocess
 import time
 
 from session import AUDIO_RATE, LOUD, Capture, Failure, Player, XServer, check
@@ -10,6 +11,10 @@ import play
 import screens
 
 CASES = {}
+
+
+class Skip(Exception):
+    pass
 
 
 def case(fn):
@@ -144,13 +149,17 @@ def full_game(s):
     player, eye = s.start(x, capture)
     play.to_title(eye)
     music = wait_loud(s.run, capture, 0)
+    began = capture.size()
     eye.x.hold("space")
     game = play.opening(eye)
+    opened = capture.size()
     plan = {1: ["Right"], 2: ["Down"], 4: ["Right", "Down"], 5: ["Up"]}
     going_on = True
     while going_on:
         check(game.turn < 8, "the game goes on after eight choices")
         t = game.turn
+        if t == 7:
+            ending = capture.size()
         going_on, shown = play.turn(eye, game, plan.get(t, []))
         play.lowered(shown)
         if t == 7:
@@ -162,6 +171,12 @@ def full_game(s):
     wait_grown(s.run, capture, end + 2 * AUDIO_RATE)
     gap = capture.longest_silence(music, capture.size())
     check(gap <= 3.0, "the music fell silent for %.1f s during the game" % gap)
+    # Entering and leaving the game must not start the module over.
+    slack = 2 * AUDIO_RATE
+    again = capture.restarts(music, [(began - AUDIO_RATE, opened + slack),
+                                     (ending - AUDIO_RATE, end + slack)])
+    check(not again, "the music started over at %s s of sound"
+          % ["%.1f" % (a / AUDIO_RATE) for a in again])
     s.run.log("music ran from the title through the game and back (longest silence %.1f s)"
               % gap)
     leave_by_escape(s, eye, player)
@@ -261,5 +276,18 @@ def sound_refused(s):
     s.run.log("one message box, closed with its button; then a silent game")
 
 
-class Skip(Exception):
-    pass
+@case
+def play_script(s):
+    """The README's play command on a machine without a display: a plain word on what is
+    missing and where to look instead, before anything is installed or built."""
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    res = subprocess.run([os.path.join(s.source, "scripts", "play")], env=env,
+                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                         timeout=s.run.limit(60))
+    said = res.stdout.decode(errors="replace")
+    check(res.returncode == 1, "scripts/play without a display ended with status %d: %s"
+          % (res.returncode, said))
+    check("display" in said and "scripts/demo" in said,
+          "scripts/play does not say that a display is needed and point at scripts/demo: %r"
+          % said)
+    s.run.log("scripts/play said: %s" % said.strip())

@@ -83,9 +83,17 @@ class XServer:
              "-nolisten", "tcp", "-displayfd", str(w)],
             pass_fds=[w], stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         os.close(w)
-        # Xvfb writes the display number once it accepts clients; end of file means it gave up.
-        ready, _, _ = select.select([r], [], [], self.run.limit(20))
-        answer = os.read(r, 64) if ready else b""
+        # Xvfb writes the display number and then a newline, in two writes, once it accepts
+        # clients; end of file means it gave up. The pipe stays open for the newline: a
+        # server that cannot write it dies.
+        answer = b""
+        deadline = time.monotonic() + self.run.limit(20)
+        while not answer.endswith(b"\n"):
+            ready, _, _ = select.select([r], [], [], max(0, deadline - time.monotonic()))
+            chunk = os.read(r, 64) if ready else b""
+            if not chunk:
+                break
+            answer += chunk
         os.close(r)
         if answer.strip() == str(number).encode() and self._answers(number, proc):
             self.proc = proc
@@ -205,6 +213,29 @@ class Capture:
             else:
                 run = 0
         return longest / 10
+
+
+    def restarts(self, onset, windows, seconds=1.0):
+        """Where, inside the given file ranges, the music's opening second starts over.
+        The mixer repeats each 11025 Hz sample four times at 44100 Hz, so the opening,
+        taken one sample in four, is found again at one of four phases if it replays."""
+        onset -= onset % 4
+        count = int(11025 * seconds)
+        opening = self.samples(onset, onset + count * 16)[0::2][0::4].tobytes()
+        hits = []
+        for start, end in windows:
+            start = max(start, onset + 16)  # not the opening itself
+            start -= start % 4
+            left = self.samples(start, end)[0::2]
+            for phase in range(4):
+                seq = left[phase::4].tobytes()
+                pos = seq.find(opening)
+                while pos != -1 and pos % 2:
+                    pos = seq.find(opening, pos + 1)
+                if pos != -1:
+                    hits.append(start + ((pos // 2) * 4 + phase) * 4)
+                    break
+        return hits
 
 
 class Player:
