@@ -56,8 +56,7 @@ def wait_grown(run, capture, size, seconds=30):
 
 
 def leave_by_escape(s, eye, player):
-    eye.x.hold("Escape")
-    status = eye.until_exit()
+    status = eye.leave("Escape")
     check(status == 0, "Escape on the title ended the game with status %s" % status)
     s.run.log("Escape on the title: the program ended with status 0")
 
@@ -110,8 +109,7 @@ def title(s):
     for key, selected in (("Down", 1), ("Down", 0), ("Up", 1), ("Up", 0), ("Down", 1)):
         play.press_title(eye, key, selected)
     s.run.log("Up and Down toggle the highlight between Begin and Leave")
-    eye.x.hold("space")
-    status = eye.until_exit()
+    status = eye.leave("space")
     check(status == 0, '"Leave" ended the game with status %s' % status)
     s.run.log('"Leave" ended the program with status 0 and no game frame')
 
@@ -225,6 +223,11 @@ def no_module(s):
     s.run.log("no module: intro, title and a game ran silently, no message")
 
 
+def xmessages(player):
+    return [(pid, argv) for pid, argv in player.children()
+            if argv and os.path.basename(argv[0].decode(errors="replace")) == "xmessage"]
+
+
 def ok_button(x, window):
     """The bottom-most child window of a message box: its button."""
     tree = x.tool("xwininfo", "-tree", "-id", str(window)).stdout.decode()
@@ -251,10 +254,10 @@ def sound_refused(s):
     player, eye = s.start(x, capture, env={"ALLEGRO": config})
     boxes = eye.wait("the message box", lambda shot: x.windows("Xmessage"), stable=False)
     check(len(boxes) == 1, "%d message boxes at once" % len(boxes))
-    messages = [argv for _, argv in player.children() if argv and
-                os.path.basename(argv[0].decode()) == "xmessage"]
+    messages = xmessages(player)
     check(len(messages) == 1, "no xmessage started by the game: %s" % player.children())
-    text = b" ".join(messages[0]).decode(errors="replace")
+    shown, argv = messages[0]
+    text = b" ".join(argv).decode(errors="replace")
     check("Error initialising sound system\n" in text, "unexpected message: %r" % text)
     s.run.log("message box: %r" % text)
     eye.shot()
@@ -262,8 +265,17 @@ def sound_refused(s):
           "the intro runs while the message box waits")
     eye.save("message.png")
     x.click(*ok_button(x, boxes[0]))
-    eye.wait("the message box to close", lambda shot: not x.windows("Xmessage"), stable=False)
-    play.to_title(eye)
+    eye.wait("the message box to close", lambda shot: shown not in dict(xmessages(player)),
+             stable=False)
+
+    def intro_alone(shot):
+        check(not xmessages(player) and not x.windows("Xmessage"),
+              "a second message box appeared")
+        return screens.intro_colours(shot.picture(), s.font)
+
+    eye.wait("the intro after the message box", intro_alone, stable=False)
+    eye.x.hold("a")
+    play.title(eye)
     eye.x.hold("space")
     game = play.opening(eye)
     play.turn(eye, game)

@@ -1,8 +1,11 @@
 """Playing the game from outside: waiting on what the screen shows, pressing keys, and the
 checks for each kind of frame (intro, title, the phases of a turn)."""
+import os
+import subprocess
+import sys
 import time
 
-from picture import WHITE
+from picture import DISPLAY_H, DISPLAY_W, SCALE, WHITE
 from session import Failure, check
 import screens
 import story
@@ -39,7 +42,7 @@ class Eye:
                 self.player.proc.returncode, what, self.player.own_stderr()[-500:]))
 
     def wait(self, what, predicate, seconds=30, stable=True, give_up=None):
-        """Screenshots until predicate(shot) gives something other than None/False; with
+        """Screenshots until predicate(shot) gives something that is true; with
         stable, only a picture that two screenshots in a row agree on counts, so a frame
         caught half drawn is never judged. Returns what the predicate gave."""
         deadline = time.monotonic() + self.run.limit(seconds)
@@ -49,7 +52,7 @@ class Eye:
             pic = shot.picture()
             if not stable or pic == previous:
                 found = predicate(shot)
-                if found is not None and found is not False:
+                if found:
                     return found
             previous = pic
             self._alive(what)
@@ -73,18 +76,34 @@ class Eye:
             self.x.hold(key)
         return self.wait(what, predicate, seconds)
 
-    def until_exit(self, seconds=30):
-        """Watches the screen until the game ends: no game frame may show after the title
-        has let it go. Returns the exit status."""
-        deadline = time.monotonic() + self.run.limit(seconds)
-        while self.player.running():
-            pic = self.shot().picture()
-            if is_game(pic):
-                self.fail("a game frame appeared after leaving the title")
-            if time.monotonic() > deadline:
-                self.fail("the game did not end within %ds" % self.run.limit(seconds))
-            time.sleep(0.02)
-        return self.player.wait(5)
+    def leave(self, key, seconds=30):
+        """Presses the key that ends the program and watches the screen until the game ends:
+        no game frame may show after the title has let it go, not even for a moment. A
+        separate process reads the server's screen memory directly, a few pixels at a time,
+        from before the key goes down. Returns the exit status."""
+        fb = self.x.framebuffer()
+        ox, oy = (fb.width - DISPLAY_W) // 2, (fb.height - DISPLAY_H) // 2
+        fb.close()
+        corners = ["%d,%d" % (ox + x * SCALE, oy + y * SCALE)
+                   for x1, y1, x2, y2 in screens.BOXES for x, y in ((x1, y1), (x2, y2))]
+        watcher = subprocess.Popen(
+            [sys.executable, os.path.join(os.path.dirname(__file__), "watchframe.py"),
+             os.path.join(self.x.fbdir, "Xvfb_screen0")] + corners,
+            stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        self.run.cleanups.append(lambda: watcher.poll() is None and watcher.kill())
+        check(watcher.stdout.readline().startswith(b"watching"), "the frame watcher broke")
+        self.x.hold(key)
+        try:
+            status = self.player.wait(seconds)
+        finally:
+            if watcher.poll() is None:
+                watcher.terminate()
+            said = watcher.communicate()[0].decode().strip()
+        if watcher.returncode != 0:
+            self.shot()
+            self.fail("a game frame appeared after %s on the title (%s)" % (key, said))
+        self.run.log("%s on the title: no game frame (%s) before the game ended" % (key, said))
+        return status
 
 
 def is_game(pic):
@@ -146,11 +165,14 @@ def opening(eye):
     tree, line = eye.wait("the opening of a game (an opening line, the first options, the "
                           "selection frame on box 0)", match)
     eye.run.log("game with option tree %d opens with %r" % (tree, line))
-    return story.Game(tree)
+    game = story.Game(tree)
+    game.panel = line
+    return game
 
 
 def choosing_frame(eye, game):
-    return screens.game(eye.font, [], game.labels(), game.selected)
+    return screens.game(eye.font, story.wrap(game.panel, story.PANEL_WIDTH), game.labels(),
+                        game.selected)
 
 
 def move(eye, game, key):

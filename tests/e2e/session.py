@@ -1,8 +1,10 @@
 """One end-to-end run: a private X server, the game started as a player starts it, keys held
 through xdotool, screenshots through xwd and ImageMagick, and the sound Allegro mixes written
 to a file through ALSA's file plugin."""
+import mmap
 import os
 import select
+import struct
 import shutil
 import signal
 import subprocess
@@ -78,9 +80,11 @@ class XServer:
     def _start(self, number):
         r, w = os.pipe()
         log = open(self.run.path("xvfb-%d.log" % number), "w")
+        self.fbdir = self.run.path("fb-%d" % number)
+        os.makedirs(self.fbdir, exist_ok=True)
         proc = subprocess.Popen(
             ["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx24" % self.size, "-noreset",
-             "-nolisten", "tcp", "-displayfd", str(w)],
+             "-nolisten", "tcp", "-fbdir", self.fbdir, "-displayfd", str(w)],
             pass_fds=[w], stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         os.close(w)
         # Xvfb writes the display number and then a newline, in two writes, once it accepts
@@ -138,6 +142,11 @@ class XServer:
             raise Failure("screenshot failed: %s" % ppm.stderr.decode(errors="replace"))
         return Screenshot.from_ppm(ppm.stdout)
 
+    def framebuffer(self):
+        """The server's screen memory, which it keeps in a file: far quicker to look at than
+        a screenshot, for frames that show only for a moment."""
+        return FrameBuffer(os.path.join(self.fbdir, "Xvfb_screen0"))
+
     def hold(self, key, seconds=KEY_HOLD):
         """Press and release a key the way a person does, long enough to be seen."""
         self.tool("xdotool", "keydown", key)
@@ -159,6 +168,30 @@ class XServer:
             except subprocess.TimeoutExpired:
                 self.proc.kill()
                 self.proc.wait()
+
+
+class FrameBuffer:
+    """An XWD image file that Xvfb keeps up to date, mapped into memory."""
+
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            self.map = mmap.mmap(f.fileno(), 0, prot=mmap.PROT_READ)
+        fields = struct.unpack(">25I", self.map[:100])
+        header, order, bpp, self.stride, ncolours = (fields[0], fields[7], fields[11],
+                                                     fields[12], fields[19])
+        if bpp != 32:
+            raise Failure("the X server keeps %d bits per pixel, not 32" % bpp)
+        self.width, self.height = fields[20], fields[21]
+        self.start = header + 12 * ncolours
+        self.order = "<I" if order == 0 else ">I"
+
+    def pixel(self, x, y):
+        """0xRRGGBB at a root position."""
+        at = self.start + y * self.stride + x * 4
+        return struct.unpack(self.order, self.map[at:at + 4])[0] & 0xFFFFFF
+
+    def close(self):
+        self.map.close()
 
 
 class Capture:

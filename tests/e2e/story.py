@@ -136,14 +136,14 @@ def variants(text, lexicon, every_word):
 
 
 class Game:
-    """The harness's model of one game: open options, highlight, phase, turn."""
+    """The harness's model of one game: open options, highlight, turn, text panel."""
 
     def __init__(self, tree):
         self.tree = tree
         self.open = list(OPTION_TREES[tree])
         self.selected = 0
-        self.phase = 0
         self.turn = 0
+        self.panel = ""        # the text panel while choosing: the opening line, then empty
         self.monologue = None  # index into MONOLOGUES once the first line has been read
         self.lexicons = set(range(len(LEXICONS)))
 
@@ -188,4 +188,4 @@ class Game:
         if self.selected >= len(self.open):
             self.selected = len(self.open) - 1
         self.turn += 1
-        self.phase = 0
+        self.panel = ""
