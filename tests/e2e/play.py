@@ -176,15 +176,17 @@ def choosing_frame(eye, game):
 
 
 def move(eye, game, key):
-    """An arrow in the choosing phase; waits for the frame where the model puts it."""
+    """An arrow in the choosing phase; waits for the frame where the model puts it. Returns
+    whether the highlight moved."""
     before = game.selected
     game.move(key)
     if game.selected == before:
         eye.x.hold(key)  # no visible effect to wait for; the next frame checked shows it
-        return
+        return False
     expected = choosing_frame(eye, game)
     eye.press(key, "the selection frame on box %d after %s" % (game.selected, key),
               lambda s: s.picture() == expected)
+    return True
 
 
 def decode(eye, pic, game, original, every_word):
@@ -285,19 +287,27 @@ def apply_choice(eye, game):
     return True
 
 
-def turn(eye, game, keys=()):
+def turn(eye, game, keys=(), stage=None):
     """One whole turn: arrows, Space, Space (when a monologue line comes first), Space.
-    Returns whether the game goes on, and the lines shown."""
+    stage(name, turn), when given, is called as each new frame has been seen ("move",
+    "monologue", "response", "next"). Returns whether the game goes on, and the lines shown."""
+    t = game.turn
+    stage = stage or (lambda name, t: None)
     for key in keys:
-        move(eye, game, key)
+        if move(eye, game, key):
+            stage("move", t)
     label = game.labels()[game.selected]
     kind, text = after_space(eye, game)
+    stage(kind, t)
     shown = [(kind, text)]
     if kind == "monologue":
         text = response(eye, game)
         shown.append(("response", text))
-    eye.run.log("turn %d, chose %r: %s" % (game.turn, label, shown))
-    return apply_choice(eye, game), shown
+        stage("response", t)
+    eye.run.log("turn %d, chose %r: %s" % (t, label, shown))
+    going_on = apply_choice(eye, game)
+    stage("next", t)
+    return going_on, shown
 
 
 def lowered(lines):
