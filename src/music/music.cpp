@@ -8,6 +8,7 @@
 DUH *music = nullptr;
 AL_DUH_PLAYER *dplay = nullptr;
 
+// Without a sound driver the game still runs, only silently: say so once and go on.
 void init_sound()
 {
     if (install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr) != 0)
@@ -15,7 +16,13 @@ void init_sound()
     atexit(dumb_exit);
     set_mixer_quality(0);
     dumb_register_stdfiles();
-    music = dumb_load_xm_quick("xm/bg.xm");
+    music = loadmusic("xm/bg.xm");
+}
+
+// The one place a module file is read, so that any check of the file goes here too.
+DUH *loadmusic(const char *path)
+{
+    return dumb_load_xm_quick(path);
 }
 
 void stopmusic()
@@ -26,6 +33,7 @@ void stopmusic()
     }
 }
 
+// Always from the top of the module: mono, 4096-frame stream buffers, 11025 Hz.
 void playmusic(int)
 {
     stopmusic();

@@ -7,5 +7,6 @@ extern DUH *music;           // the loaded module; null when it could not be loa
 extern AL_DUH_PLAYER *dplay; // the running player; null while none runs
 
 void init_sound();
+DUH *loadmusic(const char *path); // null when the file is missing or unreadable
 void playmusic(int);
 void stopmusic();

@@ -6,9 +6,14 @@
 
 int mainsequence()
 {
-    // Until the front screens exist a run goes straight to games.
+    // The intro is silent; the music starts with the first title and never restarts.
+    loop<IntroLoop>();
     playmusic(0);
-    while (!quit)
+    if (quit)
+        return 0;
+    do {
+        loop<TitleLoop>();
         loop<GameLoop>();
+    } while (!quit);
     return 0;
 }

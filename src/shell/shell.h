@@ -11,6 +11,7 @@ const int BUFFER_H = 120;  // back buffer height in pixels
 const int DISPLAY_W = 640; // screen width: the back buffer stretched four times
 const int DISPLAY_H = 480; // screen height
 const int TICKS_PER_SECOND = 30; // logic rate
+const int INTRO_TICKS = 6000;     // the intro gives up waiting after this many ticks
 
 extern bool quit;                    // the player chose to leave the program
 extern std::atomic<int> speed_count; // pending logic ticks; raised by the timer thread

@@ -1,9 +1,11 @@
 // Test fixture: headless Allegro and a clean slate of globals for every test.
 #include "support/headless.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
 
 #include "content/content.h"
 #include "distortion/distortion.h"
@@ -27,6 +29,9 @@ void releasekeys()
 {
     for (int k = 0; k < KEY_MAX; ++k)
         key[k] = 0;
+    // Allegro's own input state: presses waiting in the buffer and the mouse buttons.
+    clear_keybuf();
+    mouse_b = 0;
 }
 
 void resetglobals()
@@ -127,4 +132,37 @@ Canvas::~Canvas()
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
            << differ << " pixels differ, the first at (" << firstx << ", " << firsty << ")";
+}
+
+std::ostream &operator<<(std::ostream &out, const Box &b)
+{
+    return out << "(" << b.x0 << "," << b.y0 << ")-(" << b.x1 << "," << b.y1 << ")";
+}
+
+Box inkbox(BITMAP *bmp, int colour, int x0, int y0, int x1, int y1)
+{
+    Box box = {x1 + 1, y1 + 1, x0 - 1, y0 - 1};
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) {
+            if (pixel(bmp, x, y) != colour)
+                continue;
+            box.x0 = std::min(box.x0, x);
+            box.y0 = std::min(box.y0, y);
+            box.x1 = std::max(box.x1, x);
+            box.y1 = std::max(box.y1, y);
+        }
+    }
+    if (box.x1 < box.x0)
+        return {0, 0, -1, -1};
+    return box;
+}
+
+Box glyphbox(const char *text)
+{
+    BITMAP *scratch = create_bitmap(BUFFER_W, BUFFER_H);
+    clear_to_color(scratch, makecol(0, 0, 0));
+    textout_ex(scratch, font, text, 0, 0, makecol(255, 255, 255), -1);
+    Box box = inkbox(scratch, makecol(255, 255, 255));
+    destroy_bitmap(scratch);
+    return box;
 }

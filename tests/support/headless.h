@@ -5,6 +5,8 @@
 
 #include <allegro.h>
 
+#include <ostream>
+
 // Brings Allegro up once per process with the "none" system driver, 32-bit colour,
 // the 160x120 back buffer and a 640x480 memory bitmap standing in for the screen.
 // Tests press keys by writing key[], queue ticks through speed_count and read pixels.
@@ -15,7 +17,7 @@ protected:
 };
 
 void resetglobals();     // every global of the game at its program-start value
-void releasekeys();      // every entry of key[] up
+void releasekeys();      // every entry of key[] up, no key press waiting, no button down
 int pixel(BITMAP *bmp, int x, int y); // makecol of the pixel, comparable across modes
 bool iswhite(int x, int y);           // back-buffer pixel is pure white
 bool isblack(int x, int y);           // back-buffer pixel is pure black
@@ -31,3 +33,17 @@ struct Canvas {
 
 // Every pixel equal; on failure says how many differ and where the first one is.
 ::testing::AssertionResult sameimage(BITMAP *got, BITMAP *want);
+
+// The smallest rectangle holding every pixel of one colour; empty when none has it.
+struct Box {
+    int x0, y0, x1, y1; // inclusive corners
+    bool empty() const { return x1 < x0; }
+    Box moved(int dx, int dy) const { return {x0 + dx, y0 + dy, x1 + dx, y1 + dy}; }
+    bool operator==(const Box &o) const
+    {
+        return x0 == o.x0 && y0 == o.y0 && x1 == o.x1 && y1 == o.y1;
+    }
+};
+std::ostream &operator<<(std::ostream &out, const Box &b);
+Box inkbox(BITMAP *bmp, int colour, int x0 = 0, int y0 = 0, int x1 = 159, int y1 = 119);
+Box glyphbox(const char *text); // the lit pixels of text written with font at (0, 0)
