@@ -167,6 +167,9 @@ def full_game(s):
     player, eye = s.start(x, capture)
     play.to_title(eye)
     music = wait_loud(s.run, capture, 0)
+    # The opening must be heard whole before the game begins, to recognise it if it comes
+    # again.
+    wait_grown(s.run, capture, music + 2 * AUDIO_RATE)
     began = capture.size()
     eye.x.hold("space")
     game = play.opening(eye)
@@ -185,10 +188,15 @@ def full_game(s):
     check(game.turn == 8, "the game ended after %d choices" % game.turn)
     end = capture.size()
     s.run.log("eight choices made; the title is back")
-    # The music neither stopped nor paused: keep listening a little past the game's end.
-    wait_grown(s.run, capture, end + 2 * AUDIO_RATE)
+    # The music neither stopped nor paused: keep listening a while past the game's end.
+    wait_grown(s.run, capture, end + 5 * AUDIO_RATE)
+    after = capture.loudness(capture.samples(end + AUDIO_RATE, end + 5 * AUDIO_RATE))
+    check(after >= LOUD, "no music after the game returned to the title")
     gap = capture.longest_silence(music, capture.size())
     check(gap <= 3.0, "the music fell silent for %.1f s during the game" % gap)
+    stuck = capture.stuck(opened, end)
+    check(not stuck, "the music stuck, repeating a short stretch, at %s s of sound"
+          % ["%.1f" % (a / AUDIO_RATE) for a in stuck[:5]])
     # Entering and leaving the game must not start the module over.
     slack = 2 * AUDIO_RATE
     again = capture.restarts(music, [(began - AUDIO_RATE, opened + slack),

@@ -248,6 +248,25 @@ class Capture:
         return longest / 10
 
 
+    def stuck(self, start, end):
+        """Places between two file offsets where a tenth of a second of sound comes again,
+        sample for sample, within the next two seconds: a stream nobody feeds plays its last
+        buffers over and over; music does not repeat itself that exactly."""
+        tenth, step = AUDIO_RATE // 10, AUDIO_RATE // 2
+        found = []
+        for pos in range(start - start % 4, end - tenth, step):
+            left = self.samples(pos, pos + 2 * AUDIO_RATE + tenth)[0::2]
+            chunk = left[:tenth // 4]
+            if min(chunk, default=SILENCE) == max(chunk, default=SILENCE):
+                continue  # silence repeats; that is not the fault looked for
+            rest = left[1:].tobytes()
+            at = rest.find(chunk.tobytes())
+            while at != -1 and at % 2:
+                at = rest.find(chunk.tobytes(), at + 1)
+            if at != -1:
+                found.append(pos)
+        return found
+
     def restarts(self, onset, windows, seconds=1.0):
         """Where, inside the given file ranges, the music's opening second starts over.
         The mixer repeats each 11025 Hz sample four times at 44100 Hz, so the opening,
