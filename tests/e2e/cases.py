@@ -10,6 +10,7 @@ import time
 from session import AUDIO_RATE, LOUD, Capture, Failure, Player, XServer, check
 import play
 import screens
+import story
 
 CASES = {}
 
@@ -152,8 +153,7 @@ def turn(s):
     check(going_on, "the game ended after one choice")
     play.lowered(shown)
     eye.save("second-turn.png")
-    eye.press("Escape", "the title after Escape in a game",
-              lambda shot: shot.picture() == screens.title(eye.font, 0))
+    play.title(eye, 0, "Escape")
     s.run.log("Escape in the game returned to the title")
     leave_by_escape(s, eye, player)
 
@@ -177,7 +177,7 @@ def full_game(s):
     plan = {1: ["Right"], 2: ["Down"], 4: ["Right", "Down"], 5: ["Up"]}
     going_on = True
     while going_on:
-        check(game.turn < 8, "the game goes on after eight choices")
+        check(game.turn < story.CHOICES_PER_GAME, "the game goes on after eight choices")
         t = game.turn
         if t == 7:
             ending = capture.size()
@@ -185,7 +185,7 @@ def full_game(s):
         play.lowered(shown)
         if t == 7:
             s.run.log("last turn, every word from lexicon %d: %s" % (min(game.lexicons), shown))
-    check(game.turn == 8, "the game ended after %d choices" % game.turn)
+    check(game.turn == story.CHOICES_PER_GAME, "the game ended after %d choices" % game.turn)
     end = capture.size()
     s.run.log("eight choices made; the title is back")
     # The music neither stopped nor paused: keep listening a while past the game's end.
@@ -244,8 +244,7 @@ def no_module(s):
     eye.x.hold("space")
     game = play.opening(eye)
     play.turn(eye, game)
-    eye.press("Escape", "the title after Escape", lambda shot: shot.picture() ==
-              screens.title(eye.font, 0))
+    play.title(eye, 0, "Escape")
     check(not x.windows("Xmessage"), "a message box appeared")
     leave_by_escape(s, eye, player)
     check(capture.size() > AUDIO_RATE, "the sound device was hardly used (%d bytes)"
@@ -314,8 +313,7 @@ def sound_refused(s):
     game = play.opening(eye)
     play.turn(eye, game)
     check(not x.windows("Xmessage"), "a second message box appeared")
-    eye.press("Escape", "the title after Escape", lambda shot: shot.picture() ==
-              screens.title(eye.font, 0))
+    play.title(eye, 0, "Escape")
     leave_by_escape(s, eye, player)
     loudness = capture.loudness(capture.samples())
     check(loudness == 0, "sound came out of a refused driver")

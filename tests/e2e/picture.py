@@ -42,9 +42,6 @@ class Picture:
     def __init__(self, rows=None):
         self.rows = rows or [[BLACK] * BUFFER_W for _ in range(BUFFER_H)]
 
-    def copy(self):
-        return Picture([list(r) for r in self.rows])
-
     def __eq__(self, other):
         return isinstance(other, Picture) and self.rows == other.rows
 
@@ -179,15 +176,6 @@ class Screenshot:
             elif any(line[:self.ox * 3]) or any(line[(self.ox + DISPLAY_W) * 3:]):
                 return False
         return True
-
-    def mostly(self, colour):
-        """The share of root pixels of one colour."""
-        target = bytes(((colour >> 16) & 255, (colour >> 8) & 255, colour & 255))
-        count = 0
-        for y in range(0, self.height, 4):
-            line = self.row(y)
-            count += sum(1 for x in range(0, len(line), 12) if line[x:x + 3] == target)
-        return count / ((self.height // 4) * ((self.width + 3) // 4))
 
     def save_png(self, path, convert):
         import subprocess

@@ -5,7 +5,7 @@ import subprocess
 import sys
 import time
 
-from picture import DISPLAY_H, DISPLAY_W, SCALE, WHITE
+from picture import DISPLAY_H, DISPLAY_W, SCALE, WHITE, describe_differences
 from session import Failure, check
 import screens
 import story
@@ -24,7 +24,9 @@ class Eye:
         self.last = self.x.screenshot()
         return self.last
 
-    def fail(self, message):
+    def fail(self, message, expected=None):
+        if expected is not None and self.last is not None:
+            message += "; " + describe_differences(expected, self.last.picture())
         self.run.shots += 1
         name = self.run.path("failure-%d.png" % self.run.shots)
         if self.last is not None:
@@ -41,7 +43,7 @@ class Eye:
             self.fail("the game ended (status %s) while waiting for %s; stderr: %s" % (
                 self.player.proc.returncode, what, self.player.own_stderr()[-500:]))
 
-    def wait(self, what, predicate, seconds=30, stable=True, give_up=None):
+    def wait(self, what, predicate, seconds=30, stable=True, give_up=None, expected=None):
         """Screenshots until predicate(shot) gives something that is true; with
         stable, only a picture that two screenshots in a row agree on counts, so a frame
         caught half drawn is never judged. Returns what the predicate gave."""
@@ -59,22 +61,33 @@ class Eye:
             if give_up is not None and give_up():
                 return None
             if time.monotonic() > deadline:
-                self.fail("timed out after %ds waiting for %s" % (self.run.limit(seconds), what))
+                self.fail("timed out after %ds waiting for %s" % (self.run.limit(seconds), what),
+                          expected)
             time.sleep(POLL)
 
-    def press(self, key, what, predicate, seconds=30):
+    def press(self, key, what, predicate, seconds=30, expected=None):
         """Holds a key, then waits for its effect. A press that a starved machine let slip
         past the game (the screen still exactly as before after a while) is made once more."""
         before = self.shot().picture()
         self.x.hold(key)
         retry_at = time.monotonic() + self.run.limit(5)
-        found = self.wait(what, predicate, seconds=5, give_up=lambda: time.monotonic() > retry_at)
-        if found is not None:
+        found = self.wait(what, predicate, seconds=10,
+                          give_up=lambda: time.monotonic() > retry_at)
+        if found:
             return found
         if self.last.picture() == before:
             self.run.log("no effect of %s yet; pressing it again" % key)
             self.x.hold(key)
-        return self.wait(what, predicate, seconds)
+        return self.wait(what, predicate, seconds, expected=expected)
+
+    def expect(self, what, expected, key=None, seconds=30):
+        """Waits for exactly this picture, after holding a key when one is given."""
+        def same(shot):
+            return shot.picture() == expected
+
+        if key is None:
+            return self.wait(what, same, seconds, expected=expected)
+        return self.press(key, what, same, seconds, expected=expected)
 
     def leave(self, key, seconds=30):
         """Presses the key that ends the program and watches the screen until the game ends:
@@ -125,16 +138,16 @@ def intro(eye):
                     lambda s: screens.intro_colours(s.picture(), eye.font), stable=False)
 
 
-def title(eye, selected=0, seconds=30):
-    expected = screens.title(eye.font, selected)
+def title(eye, selected=0, key=None):
+    """Waits for the title (after holding key, when given) with an item highlighted."""
     what = "the title with %s highlighted" % screens.MENU[selected][0]
-    return eye.wait(what, lambda s: s.picture() == expected, seconds)
+    if key:
+        what += " after %s" % key
+    return eye.expect(what, screens.title(eye.font, selected), key)
 
 
 def press_title(eye, key, selected):
-    expected = screens.title(eye.font, selected)
-    eye.press(key, "the title with %s highlighted after %s" % (screens.MENU[selected][0], key),
-              lambda s: s.picture() == expected)
+    title(eye, selected, key)
 
 
 def to_title(eye):
@@ -183,9 +196,8 @@ def move(eye, game, key):
     if game.selected == before:
         eye.x.hold(key)  # no visible effect to wait for; the next frame checked shows it
         return False
-    expected = choosing_frame(eye, game)
-    eye.press(key, "the selection frame on box %d after %s" % (game.selected, key),
-              lambda s: s.picture() == expected)
+    eye.expect("the selection frame on box %d after %s" % (game.selected, key),
+               choosing_frame(eye, game), key)
     return True
 
 
@@ -278,12 +290,10 @@ def apply_choice(eye, game):
     label = game.labels()[game.selected]
     game.choose()
     if not game.open:
-        eye.press("space", "the title after the last choice (%r)" % label,
-                  lambda s: s.picture() == screens.title(eye.font, 0))
+        title(eye, 0, "space")
         return False
-    expected = choosing_frame(eye, game)
-    eye.press("space", "turn %d: options %r with the frame on box %d after choosing %r" % (
-        game.turn, game.labels(), game.selected, label), lambda s: s.picture() == expected)
+    eye.expect("turn %d: options %r with the frame on box %d after choosing %r" % (
+        game.turn, game.labels(), game.selected, label), choosing_frame(eye, game), "space")
     return True
 
 

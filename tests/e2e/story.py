@@ -147,14 +147,6 @@ class Game:
         self.monologue = None  # index into MONOLOGUES once the first line has been read
         self.lexicons = set(range(len(LEXICONS)))
 
-    @staticmethod
-    def identify(labels):
-        """The option tree whose top level shows these labels."""
-        for i, tree in enumerate(OPTION_TREES):
-            if [c[0] for c in tree] == labels:
-                return i
-        return None
-
     def labels(self):
         return [c[0] for c in self.open[:4]]
 
