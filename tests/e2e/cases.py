@@ -27,8 +27,9 @@ def case(fn):
 class Setup:
     """What every case is given: the run, the binary to start, the font to read with."""
 
-    def __init__(self, run, binary, font, source):
+    def __init__(self, run, binary, font, source, datadir):
         self.run, self.binary, self.font, self.source = run, binary, font, source
+        self.datadir = datadir
 
     def start(self, x, capture=None, **kw):
         player = Player(self.run, self.binary, x=x, capture=capture, **kw)
@@ -230,9 +231,9 @@ def no_display(s):
 @case
 def no_module(s):
     """Without its music module the game runs normally, silently, and says nothing."""
-    for datadir in ("/usr/local/share/vellmora", "/usr/share/vellmora"):
-        if os.path.exists(os.path.join(datadir, "xm", "bg.xm")):
-            raise Skip("an installed copy in %s would supply the module" % datadir)
+    # A copy of the binary alone still finds an installation in its configured prefix.
+    if os.path.exists(os.path.join(s.datadir, "xm", "bg.xm")):
+        raise Skip("the installed copy in %s would supply the module" % s.datadir)
     bindir = s.run.path("bin")
     os.makedirs(bindir)
     binary = shutil.copy(s.binary, bindir)

@@ -26,12 +26,15 @@ def main():
                     help="the X display number to use; others are tried in steps of 100 when "
                          "it is taken")
     ap.add_argument("--source", default=None, help="the source tree")
+    ap.add_argument("--datadir", default="/usr/local/share/vellmora",
+                    help="where the build was configured to install the music")
     args = ap.parse_args()
 
     scale = float(os.environ.get("VELLMORA_E2E_TIME_SCALE", "1"))
     displays = [args.display + 100 * i for i in range(20) if args.display + 100 * i < 65536]
     run = Run(os.path.abspath(args.workdir), displays, scale)
-    setup = cases.Setup(run, os.path.abspath(args.binary), Font(args.glyphs), args.source)
+    setup = cases.Setup(run, os.path.abspath(args.binary), Font(args.glyphs), args.source,
+                        args.datadir)
     start = time.monotonic()
     try:
         cases.CASES[args.case](setup)
