@@ -39,11 +39,15 @@ class Setup:
 def wait_loud(run, capture, start, seconds=30):
     """Waits until the capture holds sound past a file offset; returns where it begins."""
     deadline = time.monotonic() + run.limit(seconds)
+    block = AUDIO_RATE // 10
     while time.monotonic() < deadline:
-        samples = capture.samples(start)
-        for i, s in enumerate(samples):
-            if abs(s - 0x8000) >= LOUD:
-                return start + i * 2
+        end = capture.size()
+        while start + block <= end:
+            samples = capture.samples(start, start + block)
+            if capture.loudness(samples) >= LOUD:
+                return start + 2 * next(i for i, v in enumerate(samples)
+                                        if abs(v - 0x8000) >= LOUD)
+            start += block
         time.sleep(0.2)
     raise Failure("no sound in the capture after offset %d within %ds (%d bytes captured)"
                   % (start, run.limit(seconds), capture.size()))
@@ -94,7 +98,7 @@ def intro(s):
     check(all(max(c >> 16, (c >> 8) & 255, c & 255) <= 254 for c in colours),
           "intro colour components run from 0 to 254; saw %s" % sorted(colours))
     # The line takes a new colour at every frame: a few screenshots see more than one.
-    seen = set(map(frozenset, [colours]))
+    seen = {frozenset(colours)}
     deadline = time.monotonic() + s.run.limit(20)
     while len(seen) < 3:
         colours = play.intro(eye)
@@ -129,7 +133,7 @@ def title(s):
     start = wait_loud(s.run, capture, 0)
     s.run.log("music heard from %.2f s of sound on" % (start / AUDIO_RATE))
     for key, selected in (("Down", 1), ("Down", 0), ("Up", 1), ("Up", 0), ("Down", 1)):
-        play.press_title(eye, key, selected)
+        play.title(eye, selected, key)
     s.run.log("Up and Down toggle the highlight between Begin and Leave")
     status = eye.leave("space")
     check(status == 0, '"Leave" ended the game with status %s' % status)

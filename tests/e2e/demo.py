@@ -82,7 +82,7 @@ def perform(run, binary, font, out):
     eye.last.save_png(os.path.join(out, "title.png"), CONVERT)
     film.keep(eye.last, 1.5)
     for key, selected in (("Down", 1), ("Up", 0)):
-        play.press_title(eye, key, selected)
+        play.title(eye, selected, key)
         film.keep(eye.last, 0.6)
     x.hold("space")
     game = play.opening(eye)

@@ -146,10 +146,6 @@ def title(eye, selected=0, key=None):
     return eye.expect(what, screens.title(eye.font, selected), key)
 
 
-def press_title(eye, key, selected):
-    title(eye, selected, key)
-
-
 def to_title(eye):
     intro(eye)
     eye.x.hold("a")
