@@ -6,7 +6,7 @@ import sys
 import time
 
 from picture import DISPLAY_H, DISPLAY_W, SCALE, WHITE, describe_differences
-from session import Failure, check
+from session import CONVERT, Failure, check
 import screens
 import story
 
@@ -30,13 +30,13 @@ class Eye:
         self.run.shots += 1
         name = self.run.path("failure-%d.png" % self.run.shots)
         if self.last is not None:
-            self.last.save_png(name, "/usr/bin/convert")
+            self.last.save_png(name, CONVERT)
             message += "; last screen saved as %s: %s" % (
                 name, screens.describe(self.last.picture(), self.font))
         raise Failure(message)
 
     def save(self, name):
-        self.last.save_png(self.run.path(name), "/usr/bin/convert")
+        self.last.save_png(self.run.path(name), CONVERT)
 
     def _alive(self, what):
         if self.player is not None and not self.player.running():

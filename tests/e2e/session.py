@@ -64,7 +64,12 @@ class XServer:
     """Xvfb on the first free display of the run's list, kept from resetting when the game,
     its last client, leaves."""
 
+    TOOLS = ("Xvfb", "xdpyinfo", "xdotool", "xwd", "xwininfo", CONVERT)
+
     def __init__(self, run, width=640, height=480):
+        missing = [t for t in self.TOOLS if not shutil.which(t)]
+        if missing:
+            raise Failure("missing %s: scripts/setup installs them" % ", ".join(missing))
         self.run = run
         self.size = (width, height)
         self.proc = None
