@@ -1,0 +1,4 @@
+// The microbenchmarks' entry: Google Benchmark's own command line.
+#include <benchmark/benchmark.h>
+
+BENCHMARK_MAIN();

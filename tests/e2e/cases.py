@@ -1,0 +1,342 @@
+"""The end-to-end cases: each plays the real game under its own X server and checks what a
+player would see and hear."""
+import os
+import re
+import shutil
+import struct
+import subprocess
+import time
+
+from session import AUDIO_RATE, LOUD, Capture, Failure, Player, XServer, check
+import play
+import screens
+import story
+
+CASES = {}
+
+
+class Skip(Exception):
+    pass
+
+
+def case(fn):
+    CASES[fn.__name__] = fn
+    return fn
+
+
+class Setup:
+    """What every case is given: the run, the binary to start, the font to read with."""
+
+    def __init__(self, run, binary, font, source, datadir):
+        self.run, self.binary, self.font, self.source = run, binary, font, source
+        self.datadir = datadir
+
+    def start(self, x, capture=None, **kw):
+        player = Player(self.run, self.binary, x=x, capture=capture, **kw)
+        return player, play.Eye(self.run, x, self.font, player)
+
+
+def wait_loud(run, capture, start, seconds=30):
+    """Waits until the capture holds sound past a file offset; returns where it begins."""
+    deadline = time.monotonic() + run.limit(seconds)
+    block = AUDIO_RATE // 10
+    while time.monotonic() < deadline:
+        end = capture.size()
+        while start + block <= end:
+            samples = capture.samples(start, start + block)
+            if capture.loudness(samples) >= LOUD:
+                return start + 2 * next(i for i, v in enumerate(samples)
+                                        if abs(v - 0x8000) >= LOUD)
+            start += block
+        time.sleep(0.2)
+    raise Failure("no sound in the capture after offset %d within %ds (%d bytes captured)"
+                  % (start, run.limit(seconds), capture.size()))
+
+
+def wait_grown(run, capture, size, seconds=30):
+    deadline = time.monotonic() + run.limit(seconds)
+    while capture.size() < size:
+        if time.monotonic() > deadline:
+            raise Failure("the sound capture stopped growing at %d bytes (wanted %d)"
+                          % (capture.size(), size))
+        time.sleep(0.1)
+
+
+def module_period(path):
+    """Seconds until the module starts over by itself, from its header and its patterns'
+    row counts (its speed and tempo as the header sets them); None when it loops to a later
+    position and so never replays its opening."""
+    with open(path, "rb") as f:
+        xm = f.read()
+    header, length, restart, _, npatterns, _, _, speed, bpm = struct.unpack_from(
+        "<IHHHHHHHH", xm, 60)
+    if restart != 0:
+        return None
+    order = xm[80:80 + length]
+    rows, pos = [], 60 + header
+    for _ in range(npatterns):
+        size, _, count, packed = struct.unpack_from("<IBHH", xm, pos)
+        rows.append(count)
+        pos += size + packed
+    return sum(rows[p] for p in order) * speed * 2.5 / bpm
+
+
+def leave_by_escape(s, eye, player):
+    status = eye.leave("Escape")
+    check(status == 0, "Escape on the title ended the game with status %s" % status)
+    s.run.log("Escape on the title: the program ended with status 0")
+
+
+@case
+def intro(s):
+    """The splash: its line at its place in colours that change, no sound, ended by a key."""
+    x = XServer(s.run)
+    capture = Capture(s.run)
+    player, eye = s.start(x, capture)
+    colours = play.intro(eye)
+    eye.save("intro.png")
+    check(all(max(c >> 16, (c >> 8) & 255, c & 255) <= 254 for c in colours),
+          "intro colour components run from 0 to 254; saw %s" % sorted(colours))
+    # The line takes a new colour at every frame: a few screenshots see more than one.
+    seen = {frozenset(colours)}
+    deadline = time.monotonic() + s.run.limit(20)
+    while len(seen) < 3:
+        colours = play.intro(eye)
+        seen.add(frozenset(colours))
+        check(time.monotonic() < deadline, "the intro line kept one colour: %s" % seen)
+    s.run.log("intro line seen in %d different colourings" % len(seen))
+    # A second of mixed sound while the splash still shows, and all of it silence.
+    wait_grown(s.run, capture, capture.size() + AUDIO_RATE)
+    heard = capture.size()
+    play.intro(eye)
+    loudness = capture.loudness(capture.samples(0, heard))
+    check(loudness == 0, "sound during the intro (a sample %d from silence)" % loudness)
+    s.run.log("%.1f s of sound captured during the intro, all silent" % (heard / AUDIO_RATE))
+    eye.x.hold("a")
+    play.title(eye)
+    s.run.log("a key ended the intro; the title shows")
+    leave_by_escape(s, eye, player)
+
+
+@case
+def title(s):
+    """The title: its layout, the music, Up and Down, and "Leave"."""
+    x = XServer(s.run)
+    capture = Capture(s.run)
+    player, eye = s.start(x, capture)
+    play.intro(eye)
+    eye.x.hold("space")
+    play.title(eye)
+    check(play.whole_screen_ok(eye.last), "the title is not the 160x120 picture stretched "
+          "four times over the whole screen")
+    eye.save("title.png")
+    start = wait_loud(s.run, capture, 0)
+    s.run.log("music heard from %.2f s of sound on" % (start / AUDIO_RATE))
+    for key, selected in (("Down", 1), ("Down", 0), ("Up", 1), ("Up", 0), ("Down", 1)):
+        play.title(eye, selected, key)
+    s.run.log("Up and Down toggle the highlight between Begin and Leave")
+    status = eye.leave("space")
+    check(status == 0, '"Leave" ended the game with status %s' % status)
+    s.run.log('"Leave" ended the program with status 0 and no game frame')
+
+
+@case
+def turn(s):
+    """One turn of a game on a root larger than the game's screen: the opening, arrows over
+    the grid, monologue line, response, the grid after the choice; Escape back to the title,
+    Escape out of the program."""
+    x = XServer(s.run, 800, 600)
+    player, eye = s.start(x, Capture(s.run))
+    play.to_title(eye)
+    eye.x.hold("space")
+    game = play.opening(eye)
+    check(play.whole_screen_ok(eye.last), "the game's picture is not centred on the larger "
+          "screen as its 160x120 picture stretched four times")
+    eye.save("opening.png")
+    keys = ["Down", "Right", "Up", "Left", "Right"] if len(game.open) > 1 else ["Right", "Down"]
+    going_on, shown = play.turn(eye, game, keys)
+    check(going_on, "the game ended after one choice")
+    play.lowered(shown)
+    eye.save("second-turn.png")
+    play.title(eye, 0, "Escape")
+    s.run.log("Escape in the game returned to the title")
+    leave_by_escape(s, eye, player)
+
+
+@case
+def full_game(s):
+    """A whole game of eight choices back to the title, the music running throughout, the
+    last turn's lines made wholly of the lexicon's words."""
+    x = XServer(s.run)
+    capture = Capture(s.run)
+    player, eye = s.start(x, capture)
+    play.to_title(eye)
+    music = wait_loud(s.run, capture, 0)
+    # The opening must be heard whole before the game begins, to recognise it if it comes
+    # again.
+    wait_grown(s.run, capture, music + 2 * AUDIO_RATE)
+    began = capture.size()
+    eye.x.hold("space")
+    game = play.opening(eye)
+    opened = capture.size()
+    plan = {1: ["Right"], 2: ["Down"], 4: ["Right", "Down"], 5: ["Up"]}
+    going_on = True
+    while going_on:
+        check(game.turn < story.CHOICES_PER_GAME, "the game goes on after eight choices")
+        t = game.turn
+        if t == 7:
+            ending = capture.size()
+        going_on, shown = play.turn(eye, game, plan.get(t, []))
+        play.lowered(shown)
+        if t == 7:
+            s.run.log("last turn, every word from lexicon %d: %s" % (min(game.lexicons), shown))
+    check(game.turn == story.CHOICES_PER_GAME, "the game ended after %d choices" % game.turn)
+    end = capture.size()
+    s.run.log("eight choices made; the title is back")
+    # The music neither stopped nor paused: keep listening a while past the game's end.
+    wait_grown(s.run, capture, end + 5 * AUDIO_RATE)
+    after = capture.loudness(capture.samples(end + AUDIO_RATE, end + 5 * AUDIO_RATE))
+    check(after >= LOUD, "no music after the game returned to the title")
+    gap = capture.longest_silence(music, capture.size())
+    check(gap <= 3.0, "the music fell silent for %.1f s during the game" % gap)
+    stuck = capture.stuck(opened, end)
+    check(not stuck, "the music stuck, repeating a short stretch, at %s s of sound"
+          % ["%.1f" % (a / AUDIO_RATE) for a in stuck[:5]])
+    # Entering and leaving the game must not start the module over.
+    slack = 2 * AUDIO_RATE
+    again = capture.restarts(music, [(began - AUDIO_RATE, opened + slack),
+                                     (ending - AUDIO_RATE, end + slack)])
+    period = module_period(os.path.join(s.source, "xm", "bg.xm"))
+    if period:
+        # The module coming round to its start by itself is no restart.
+        cycle = period * AUDIO_RATE
+        again = [a for a in again if abs((a - music + cycle / 2) % cycle - cycle / 2)
+                 > AUDIO_RATE]
+    check(not again, "the music started over at %s s of sound"
+          % ["%.1f" % (a / AUDIO_RATE) for a in again])
+    s.run.log("music ran from the title through the game and back (longest silence %.1f s)"
+              % gap)
+    leave_by_escape(s, eye, player)
+
+
+@case
+def no_display(s):
+    """Without an X display the game says so and ends with status 1."""
+    player = Player(s.run, s.binary)
+    status = player.wait(30)
+    err = player.own_stderr()
+    check(status == 1, "without a display the game ended with status %s" % status)
+    check("display" in err.lower() and err.startswith("vellmora:"),
+          "no clear message about the display on standard error: %r" % err)
+    check(not any(n.startswith("core") for n in os.listdir(player.cwd)), "a core file was left")
+    s.run.log("status 1, message %r" % err.strip())
+
+
+@case
+def no_module(s):
+    """Without its music module the game runs normally, silently, and says nothing."""
+    # A copy of the binary alone still finds an installation in its configured prefix.
+    if os.path.exists(os.path.join(s.datadir, "xm", "bg.xm")):
+        raise Skip("the installed copy in %s would supply the module" % s.datadir)
+    bindir = s.run.path("bin")
+    os.makedirs(bindir)
+    binary = shutil.copy(s.binary, bindir)
+    x = XServer(s.run)
+    capture = Capture(s.run)
+    player = Player(s.run, binary, x=x, capture=capture, cwd=bindir)
+    eye = play.Eye(s.run, x, s.font, player)
+    play.to_title(eye)
+    eye.x.hold("space")
+    game = play.opening(eye)
+    play.turn(eye, game)
+    play.title(eye, 0, "Escape")
+    check(not x.windows("Xmessage"), "a message box appeared")
+    leave_by_escape(s, eye, player)
+    check(capture.size() > AUDIO_RATE, "the sound device was hardly used (%d bytes)"
+          % capture.size())
+    loudness = capture.loudness(capture.samples())
+    check(loudness == 0, "sound without a module (a sample %d from silence)" % loudness)
+    check(player.stdout() == "" and player.own_stderr() == "",
+          "the game printed something: %r %r" % (player.stdout(), player.own_stderr()))
+    s.run.log("no module: intro, title and a game ran silently, no message")
+
+
+def xmessages(player):
+    return [(pid, argv) for pid, argv in player.children()
+            if argv and os.path.basename(argv[0].decode(errors="replace")) == "xmessage"]
+
+
+def ok_button(x, window):
+    """The bottom-most child window of a message box: its button."""
+    tree = x.tool("xwininfo", "-tree", "-id", str(window)).stdout.decode()
+    best = None
+    for m in re.finditer(r"(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)", tree):
+        w, h, ax, ay = map(int, m.groups())
+        if best is None or ay > best[3]:
+            best = (w, h, ax, ay)
+    check(best is not None, "no button in the message box:\n" + tree)
+    w, h, ax, ay = best
+    return ax + w // 2, ay + h // 2
+
+
+@case
+def sound_refused(s):
+    """A sound driver that cannot start: one message box, then a silent game."""
+    config = s.run.path("allegro-config")
+    os.makedirs(config)
+    with open(os.path.join(config, "allegro.cfg"), "w") as f:
+        # Allegro's own configuration forces its ALSA driver onto a device that is not there.
+        f.write("[sound]\ndigi_card = ALSA\nalsa_device = vellmora_no_such_device\n")
+    x = XServer(s.run)
+    capture = Capture(s.run)
+    player, eye = s.start(x, capture, env={"ALLEGRO": config})
+    boxes = eye.wait("the message box", lambda shot: x.windows("Xmessage"), stable=False)
+    check(len(boxes) == 1, "%d message boxes at once" % len(boxes))
+    messages = xmessages(player)
+    check(len(messages) == 1, "no xmessage started by the game: %s" % player.children())
+    shown, argv = messages[0]
+    text = b" ".join(argv).decode(errors="replace")
+    check("Error initialising sound system\n" in text, "unexpected message: %r" % text)
+    s.run.log("message box: %r" % text)
+    eye.shot()
+    check(screens.intro_colours(eye.last.picture(), s.font) is None,
+          "the intro runs while the message box waits")
+    eye.save("message.png")
+    x.click(*ok_button(x, boxes[0]))
+    eye.wait("the message box to close", lambda shot: shown not in dict(xmessages(player)),
+             stable=False)
+
+    def intro_alone(shot):
+        check(not xmessages(player) and not x.windows("Xmessage"),
+              "a second message box appeared")
+        return screens.intro_colours(shot.picture(), s.font)
+
+    eye.wait("the intro after the message box", intro_alone, stable=False)
+    eye.x.hold("a")
+    play.title(eye)
+    eye.x.hold("space")
+    game = play.opening(eye)
+    play.turn(eye, game)
+    check(not x.windows("Xmessage"), "a second message box appeared")
+    play.title(eye, 0, "Escape")
+    leave_by_escape(s, eye, player)
+    loudness = capture.loudness(capture.samples())
+    check(loudness == 0, "sound came out of a refused driver")
+    s.run.log("one message box, closed with its button; then a silent game")
+
+
+@case
+def play_script(s):
+    """The README's play command on a machine without a display: a plain word on what is
+    missing and where to look instead, before anything is installed or built."""
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    res = subprocess.run([os.path.join(s.source, "scripts", "play")], env=env,
+                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                         timeout=s.run.limit(60))
+    said = res.stdout.decode(errors="replace")
+    check(res.returncode == 1, "scripts/play without a display ended with status %d: %s"
+          % (res.returncode, said))
+    check("display" in said and "scripts/demo" in said,
+          "scripts/play does not say that a display is needed and point at scripts/demo: %r"
+          % said)
+    s.run.log("scripts/play said: %s" % said.strip())

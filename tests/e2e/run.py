@@ -1,0 +1,58 @@
+#!/usr/bin/env python3
+"""Runs one end-to-end case against a vellmora binary. Exit status 0 when the case passes,
+1 when it fails, 77 when it cannot apply on this machine."""
+import argparse
+import os
+import sys
+import time
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from picture import Font  # noqa: E402
+from session import Failure, Run  # noqa: E402
+import cases  # noqa: E402
+
+SKIPPED = 77
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__)
+    ap.add_argument("case", choices=sorted(cases.CASES))
+    ap.add_argument("--binary", required=True, help="the vellmora executable to start")
+    ap.add_argument("--glyphs", required=True, help="the font dump the build wrote")
+    ap.add_argument("--workdir", required=True, help="where logs and screenshots go")
+    ap.add_argument("--display", type=int, default=91,
+                    help="the X display number to use; others are tried in steps of 100 when "
+                         "it is taken")
+    ap.add_argument("--source", default=None, help="the source tree")
+    ap.add_argument("--datadir", default="/usr/local/share/vellmora",
+                    help="where the build was configured to install the music")
+    args = ap.parse_args()
+
+    scale = float(os.environ.get("VELLMORA_E2E_TIME_SCALE", "1"))
+    displays = [args.display + 100 * i for i in range(20) if args.display + 100 * i < 65536]
+    run = Run(os.path.abspath(args.workdir), displays, scale)
+    setup = cases.Setup(run, os.path.abspath(args.binary), Font(args.glyphs), args.source,
+                        args.datadir)
+    start = time.monotonic()
+    try:
+        cases.CASES[args.case](setup)
+    except cases.Skip as e:
+        print("SKIPPED: %s" % e)
+        return SKIPPED
+    except Failure as e:
+        print("FAILED %s: %s" % (args.case, e))
+        return 1
+    except Exception:
+        traceback.print_exc()
+        print("FAILED %s: the harness itself broke" % args.case)
+        return 1
+    finally:
+        run.close()
+    print("PASSED %s in %.1f s" % (args.case, time.monotonic() - start))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
