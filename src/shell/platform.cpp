@@ -2,11 +2,17 @@
 #include "shell/platform.h"
 
 #include <allegro.h>
+#ifdef ALLEGRO_WITH_XWINDOWS
+#include <xalleg.h>
+#endif
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "shell/shell.h"
 
 #ifndef VELLMORA_DATADIR
 #define VELLMORA_DATADIR "/usr/share/vellmora"
@@ -44,6 +50,28 @@ void platform_finddata()
         if (!dir.empty() && holdsmodule(dir) && chdir(dir.c_str()) == 0)
             return;
     }
+}
+
+void platform_namewindow()
+{
+#ifdef ALLEGRO_WITH_XWINDOWS
+    // Instance and class of WM_CLASS; the class is the launcher's StartupWMClass.
+    xwin_set_window_name("vellmora", "Vellmora");
+#endif
+}
+
+static void onsignal(int)
+{
+    signalled = true;
+}
+
+void platform_catchsignals()
+{
+    struct sigaction action = {};
+    action.sa_handler = onsignal;
+    sigemptyset(&action.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(sig, &action, nullptr);
 }
 
 void platform_hidepointer()
