@@ -80,6 +80,16 @@ TEST_F(ScreenLoop, QuitOnEntryRunsEntryButNoPass)
     EXPECT_EQ(4, speed_count.load());
 }
 
+TEST_F(ScreenLoop, SignalEndsTheLoopAtTheTopOfTheNextPass)
+{
+    signalled = true;
+    speed_count = 2;
+    loop<ProbeScreen>();
+    EXPECT_EQ(1, ProbeScreen::entries);
+    EXPECT_EQ(0, ProbeScreen::frames);
+    EXPECT_EQ(2, speed_count.load());
+}
+
 TEST_F(ScreenLoop, TimerCallbackAddsOneTick)
 {
     increment_speed_counter();
