@@ -3,8 +3,10 @@ player would see and hear."""
 import os
 import re
 import shutil
+import signal
 import struct
 import subprocess
+import sys
 import time
 
 from session import AUDIO_RATE, LOUD, Capture, Failure, Player, XServer, check
@@ -128,7 +130,8 @@ def title(s):
     eye.x.hold("space")
     play.title(eye)
     check(play.whole_screen_ok(eye.last), "the title is not the 160x120 picture stretched "
-          "four times over the whole screen")
+          "four times over the whole screen (first stray pixel at %s)"
+          % (eye.last.stray_pixel(),))
     eye.save("title.png")
     start = wait_loud(s.run, capture, 0)
     s.run.log("music heard from %.2f s of sound on" % (start / AUDIO_RATE))
@@ -142,16 +145,17 @@ def title(s):
 
 @case
 def turn(s):
-    """One turn of a game on a root larger than the game's screen: the opening, arrows over
-    the grid, monologue line, response, the grid after the choice; Escape back to the title,
-    Escape out of the program."""
+    """One turn of a game on an 800x600 screen, the picture scaled five times: the opening,
+    arrows over the grid, monologue line, response, the grid after the choice; Escape back
+    to the title, Escape out of the program."""
     x = XServer(s.run, 800, 600)
     player, eye = s.start(x, Capture(s.run))
     play.to_title(eye)
     eye.x.hold("space")
     game = play.opening(eye)
-    check(play.whole_screen_ok(eye.last), "the game's picture is not centred on the larger "
-          "screen as its 160x120 picture stretched four times")
+    check(play.whole_screen_ok(eye.last), "the game's picture is not its 160x120 picture "
+          "stretched five times over the whole screen (first stray pixel at %s)"
+          % (eye.last.stray_pixel(),))
     eye.save("opening.png")
     keys = ["Down", "Right", "Up", "Left", "Right"] if len(game.open) > 1 else ["Right", "Down"]
     going_on, shown = play.turn(eye, game, keys)
@@ -340,3 +344,45 @@ def play_script(s):
           "scripts/play does not say that a display is needed and point at scripts/demo: %r"
           % said)
     s.run.log("scripts/play said: %s" % said.strip())
+
+
+# Screens of the sizes players have, and the scale the game must pick on each: the largest
+# whole one at which 160x120 fits.
+SCREEN_SIZES = ((640, 480, 4), (800, 600, 5), (1920, 1080, 9), (1280, 1024, 8), (320, 240, 2))
+
+
+def crisp(eye, what):
+    """The last screenshot is the 160x120 picture, every screen pixel its buffer pixel's,
+    with black all around it."""
+    shot = eye.last
+    stray = shot.stray_pixel()
+    check(stray is None, "%s at %dx%d: screen pixel %s is not the buffer pixel it comes from "
+          "at k = %d" % (what, shot.width, shot.height, stray, shot.k))
+    check(shot.outside_black(), "%s: not black around the picture" % what)
+
+
+@case
+def scales(s):
+    """Full screen at every size without a mode switch: the title and a game's opening
+    shown at the largest whole scale, centred, every pixel from its buffer pixel."""
+    for w, h, k in SCREEN_SIZES:
+        x = XServer(s.run, w, h)
+        player, eye = s.start(x, name="game-%dx%d" % (w, h))
+        # The intro's colour changes with every frame, so a screenshot may catch two frames
+        # at once: only the borders are checked there, as in every screenshot.
+        play.intro(eye)
+        check(eye.last.k == k, "the picture is looked for at k = %d on %dx%d, not %d"
+              % (eye.last.k, w, h, k))
+        eye.x.hold("a")
+        play.title(eye)
+        crisp(eye, "the title")
+        eye.save("title-%dx%d.png" % (w, h))
+        eye.x.hold("space")
+        play.opening(eye)
+        crisp(eye, "the opening of a game")
+        play.title(eye, 0, "Escape")
+        leave_by_escape(s, eye, player)
+        s.run.log("%dx%d: k = %d at (%d, %d), the title and a game's first frame exact"
+                  % (w, h, k, eye.last.ox, eye.last.oy))
+        x.stop()
+
