@@ -386,3 +386,93 @@ def scales(s):
                   % (w, h, k, eye.last.ox, eye.last.oy))
         x.stop()
 
+
+
+SIGNALS = (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)
+SIGNAL_DELAYS = (0.0, 0.15, 0.4)  # after the screen shows: the signal meets the loop anywhere
+
+
+def reach(eye, where):
+    play.intro(eye)
+    if where != "intro":
+        eye.x.hold("a")
+        play.title(eye)
+    if where == "game":
+        eye.x.hold("space")
+        play.opening(eye)
+
+
+@case
+def signals(s):
+    """SIGINT, SIGTERM and SIGHUP during the intro, the title and a game, three times each,
+    on a scaled screen: every run ends within 2 s, with status 0, no core, and no window
+    left behind."""
+    # 800x600 rather than a larger screen: the handler takes no lock, so the size does not
+    # matter to it, and screenshots of a small screen keep the 27 runs quick.
+    x = XServer(s.run, 800, 600)
+    took = {}
+    for where in ("intro", "title", "game"):
+        for sig in SIGNALS:
+            for n, delay in enumerate(SIGNAL_DELAYS):
+                what = "%s during the %s (run %d)" % (sig.name, where, n + 1)
+                player, eye = s.start(x, name="%s-%s-%d" % (where, sig.name, n + 1))
+                reach(eye, where)
+                time.sleep(delay)
+                sent = time.monotonic()
+                player.proc.send_signal(sig)
+                try:
+                    status = player.proc.wait(timeout=s.run.limit(2))
+                except subprocess.TimeoutExpired:
+                    raise Failure("%s: the game did not end within %.0f s"
+                                  % (what, s.run.limit(2)))
+                took.setdefault((where, sig.name), []).append(time.monotonic() - sent)
+                check(status == 0, "%s: the game ended with status %s" % (what, status))
+                cores = [f for f in os.listdir(player.cwd) if f.startswith("core")]
+                check(not cores, "%s: a core was left: %s" % (what, cores))
+                check(not x.windows("Vellmora"), "%s: the game's window stayed" % what)
+    for (where, name), times in sorted(took.items()):
+        s.run.log("%-5s %-7s %d runs, status 0, ended after %s s" % (
+            where, name, len(times), ", ".join("%.3f" % t for t in times)))
+
+
+@case
+def window_fallback(s):
+    """Full screen refused, because another client holds the keyboard: the game opens a
+    window of 1280x960 on the 1920x1080 desktop (k = 8 leaves a tenth of each side free),
+    named "Vellmora", of class "Vellmora", with its picture crisp in it."""
+    x = XServer(s.run, 1920, 1080)
+    grabber = subprocess.Popen(
+        [sys.executable, os.path.join(os.path.dirname(__file__), "grabkeyboard.py"), x.name],
+        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    s.run.cleanups.append(lambda: grabber.poll() is None and grabber.kill())
+    said = grabber.stdout.readline().decode().strip()
+    check(said == "grabbed", "could not hold the keyboard: %r" % said)
+    player, eye = s.start(x)
+
+    def window(shot):
+        return [t for t in x.toplevels() if t[2] == ("vellmora", "Vellmora")
+                and (t[3], t[4]) != (320, 200)]
+
+    found = eye.wait("the game's window", window, stable=False)
+    ident, name, wmclass, w, h = found[0]
+    check((w, h) == (1280, 960), "the window is %dx%d, not 1280x960" % (w, h))
+    check(name == "Vellmora", "the window is named %r" % name)
+    prop = x.tool("xprop", "-id", str(ident), "WM_CLASS").stdout.decode().strip()
+    check(prop == 'WM_CLASS(STRING) = "vellmora", "Vellmora"', "its WM_CLASS is %r" % prop)
+    whole = [t for t in x.toplevels() if (t[3], t[4]) == x.size]
+    check(not whole, "a window covers the whole screen: %s" % whole)
+    s.run.log("window 0x%x %dx%d named %r, %s" % (ident, w, h, name, prop))
+    grabber.stdin.close()
+    grabber.wait()
+    eye.window = ident
+    play.intro(eye)
+    check(eye.last.k == 8, "the window's picture is looked for at k = %d" % eye.last.k)
+    x.tool("xdotool", "windowfocus", "--sync", str(ident))
+    eye.x.hold("a")
+    play.title(eye)
+    crisp(eye, "the title in the window")
+    eye.save("window-title.png")
+    player.proc.send_signal(signal.SIGTERM)
+    status = player.wait(10)
+    check(status == 0, "SIGTERM ended the windowed game with status %s" % status)
+    s.run.log("the title shows crisp at k = 8 in the window; SIGTERM ended it with status 0")

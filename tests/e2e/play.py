@@ -19,10 +19,11 @@ class Eye:
     def __init__(self, run, x, font, player):
         self.run, self.x, self.font, self.player = run, x, font, player
         self.last = None
+        self.window = None  # the game's window, when it has one instead of the screen
 
     def shot(self):
         """A screenshot; every one of them must show black all around the picture."""
-        self.last = self.x.screenshot()
+        self.last = self.x.screenshot(self.window)
         if not self.last.outside_black():
             self.fail("something other than black around the picture")
         return self.last
