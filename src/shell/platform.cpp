@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 
 #include "shell/shell.h"
@@ -67,11 +68,16 @@ static void onsignal(int)
 
 void platform_catchsignals()
 {
+#ifndef _WIN32
     struct sigaction action = {};
     action.sa_handler = onsignal;
     sigemptyset(&action.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP})
         sigaction(sig, &action, nullptr);
+#else
+    signal(SIGINT, onsignal);
+    signal(SIGTERM, onsignal);
+#endif
 }
 
 void platform_hidepointer()

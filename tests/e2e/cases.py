@@ -169,9 +169,10 @@ def turn(s):
 
 @case
 def full_game(s):
-    """A whole game of eight choices back to the title, the music running throughout, the
-    last turn's lines made wholly of the lexicon's words."""
-    x = XServer(s.run)
+    """A whole game of eight choices back to the title on a 1920x1080 screen, its borders
+    black in every screenshot, the music running throughout, the last turn's lines made
+    wholly of the lexicon's words."""
+    x = XServer(s.run, 1920, 1080)
     capture = Capture(s.run)
     player, eye = s.start(x, capture)
     play.to_title(eye)
