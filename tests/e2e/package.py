@@ -247,6 +247,10 @@ def system(outdir, glyphs, display):
         raise Skip("installing a package needs root (CI runs as root); run ctest as root "
                    "to check dpkg -i, the installed game and dpkg --purge")
     check(shutil.which("strace"), "strace is missing: run scripts/setup")
+    # The mark says an installed package is this check's own, left by a run that was killed.
+    mark = os.path.join(outdir, "installed-by-check")
+    if dpkg_status() and os.path.exists(mark):
+        run("dpkg", "--purge", "vellmora")
     if dpkg_status():
         raise Skip("a vellmora package is already on this system (%s); not replacing it"
                    % dpkg_status())
@@ -259,6 +263,7 @@ def system(outdir, glyphs, display):
     paths = ["/" + line.split(" ./", 1)[1].rstrip("/")
              for line in run("dpkg-deb", "-c", package).splitlines()]
     before = {p for p in paths if os.path.lexists(p)}
+    open(mark, "w").close()
     try:
         print(run("dpkg", "-i", package).strip().splitlines()[-1])
         check(os.access("/usr/games/vellmora", os.X_OK), "/usr/games/vellmora not installed")
@@ -279,6 +284,7 @@ def system(outdir, glyphs, display):
         purged = subprocess.run(["dpkg", "--purge", "vellmora"], stdout=subprocess.PIPE,
                                 stderr=subprocess.STDOUT)
     check(purged.returncode == 0, "dpkg --purge failed:\n" + purged.stdout.decode())
+    os.remove(mark)
     check(dpkg_status() == "", "dpkg still knows the package: %s" % dpkg_status())
     left = sorted(p for p in paths if os.path.lexists(p) and p not in before)
     check(not left, "left after the purge: %s" % left)
