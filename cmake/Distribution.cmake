@@ -24,3 +24,11 @@ install(FILES ${VELLMORA_MAN}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES dist/copyright ${VELLMORA_CHANGELOG}.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES dist/io.github.vellmora.Vellmora.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# A stripped install (cpack, cmake --install --strip) also drops the compilers' names, as
+# Debian's own stripping does.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
+            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${VELLMORA_BINDIR}/vellmora\")
+    endif()")
