@@ -46,6 +46,7 @@ void platform_finddata()
         exedir,                             // build tree: the module is copied beside the binary
         exedir + "/../share/vellmora",      // relocated install prefix
         VELLMORA_DATADIR,                   // configured install prefix
+        exedir + "/../share/games/vellmora", // relocated games layout
     };
     for (const std::string &dir : candidates) {
         if (!dir.empty() && holdsmodule(dir) && chdir(dir.c_str()) == 0)
