@@ -2,11 +2,18 @@
 #include "shell/platform.h"
 
 #include <allegro.h>
+#ifdef ALLEGRO_WITH_XWINDOWS
+#include <xalleg.h>
+#endif
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
+
+#include "shell/shell.h"
 
 #ifndef VELLMORA_DATADIR
 #define VELLMORA_DATADIR "/usr/share/vellmora"
@@ -45,6 +52,33 @@ void platform_finddata()
         if (!dir.empty() && holdsmodule(dir) && chdir(dir.c_str()) == 0)
             return;
     }
+}
+
+void platform_namewindow()
+{
+#ifdef ALLEGRO_WITH_XWINDOWS
+    // Instance and class of WM_CLASS; the class is the launcher's StartupWMClass.
+    xwin_set_window_name("vellmora", "Vellmora");
+#endif
+}
+
+static void onsignal(int)
+{
+    signalled = true;
+}
+
+void platform_catchsignals()
+{
+#ifndef _WIN32
+    struct sigaction action = {};
+    action.sa_handler = onsignal;
+    sigemptyset(&action.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(sig, &action, nullptr);
+#else
+    signal(SIGINT, onsignal);
+    signal(SIGTERM, onsignal);
+#endif
 }
 
 void platform_hidepointer()

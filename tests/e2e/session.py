@@ -3,6 +3,7 @@ through xdotool, screenshots through xwd and ImageMagick, and the sound Allegro 
 to a file through ALSA's file plugin."""
 import mmap
 import os
+import re
 import select
 import struct
 import shutil
@@ -135,8 +136,10 @@ class XServer:
             raise Failure("%s failed: %s" % (" ".join(cmd), res.stderr.decode(errors="replace")))
         return res
 
-    def screenshot(self):
-        xwd = subprocess.Popen(["xwd", "-root", "-silent", "-display", self.name],
+    def screenshot(self, window=None):
+        """The whole screen, or one window's contents."""
+        which = ["-id", str(window)] if window else ["-root"]
+        xwd = subprocess.Popen(["xwd"] + which + ["-silent", "-display", self.name],
                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         ppm = subprocess.run([CONVERT, "xwd:-", "ppm:-"], stdin=xwd.stdout,
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE,
@@ -161,6 +164,18 @@ class XServer:
     def windows(self, wmclass):
         res = self.tool("xdotool", "search", "--class", wmclass, check_rc=False)
         return [int(w) for w in res.stdout.split()]
+
+    def toplevels(self):
+        """The root's children as xwininfo lists them: (id, name, (instance, class), width,
+        height), the name and class None where a window has none."""
+        tree = self.tool("xwininfo", "-root", "-children").stdout.decode(errors="replace")
+        found = []
+        for m in re.finditer(r'^\s+(0x[0-9a-f]+) (?:"([^"]*)"|\(has no name\)): '
+                             r'\((?:"([^"]*)" "([^"]*)")?\)\s+(\d+)x(\d+)', tree, re.M):
+            ident, name, inst, cls, w, h = m.groups()
+            found.append((int(ident, 16), name, (inst, cls) if cls is not None else None,
+                          int(w), int(h)))
+        return found
 
     def click(self, x, y):
         self.tool("xdotool", "mousemove", str(x), str(y), "click", "1")
