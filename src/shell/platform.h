@@ -1,9 +1,13 @@
 // Platform specifics: the data directory, the hidden pointer and fatal start-up failures.
 #pragma once
 
+#include <string>
+
 // Makes the directory that holds xm/bg.xm the working directory when the current one
 // does not; never fails (without the module the game is merely silent).
 void platform_finddata();
+// The same search from a given executable's directory and configured data directory.
+void platform_finddatafrom(const std::string &exedir, const std::string &datadir);
 
 // Keeps the system pointer invisible over the game.
 void platform_hidepointer();

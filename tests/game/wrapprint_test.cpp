@@ -33,7 +33,9 @@ const WrapCase wrapcases[] = {
     {"EmptyText", "", 9, {}},
     {"WidthZero", "abc", 0, {}},
     {"NewlineBeatsEndOfText", "ab\ncd", 9, {{"ab", '\n'}, {"cd", 0}}},
-    {"OnlyOneSpaceEaten", "abcdefghi  xy", 9, {{"abcdefghi", ' '}, {" xy", 0}}},
+    // The second space starts a line that must be cut, as no other space is in its reach.
+    {"OnlyOneSpaceEaten", "abcdefghi  jklmnopqrs", 9,
+     {{"abcdefghi", ' '}, {" jklmnopq", 0}, {"rs", 0}}},
     {"NewlineAfterCutWord", "abcdefghijk\nl", 5,
      {{"abcde", 0}, {"fghij", 0}, {"k", '\n'}, {"l", 0}}},
 };
