@@ -79,7 +79,9 @@ def unitsuite(builddir, timeout):
     except subprocess.TimeoutExpired:
         return ["(the whole suite timed out)"]
     out = r.stdout.decode(errors="replace")
-    failed = re.findall(r"^\s*\d+ - (\S+) \(", out.split("The following tests FAILED:")[-1],
+    # Lines like "  57 - Suite.Name  # GetParam() = x (Failed)".
+    failed = re.findall(r"^\s*\d+ - (\S+).*\(.+\)\s*$",
+                        out.split("The following tests FAILED:")[-1],
                         re.M) if "The following tests FAILED:" in out else []
     if r.returncode != 0 and not failed:
         failed = ["(ctest exit status %d)" % r.returncode]
