@@ -110,13 +110,17 @@ def run(m, builddir, timeout):
     m.seconds = time.monotonic() - started
 
 
+def cell(code):
+    return code.strip().replace("|", "\\|")
+
+
 def table(mutations):
     rows = ["| # | where | change | result | failing tests |", "|---|---|---|---|---|"]
     for m in mutations:
         shown = ", ".join(m.failed[:3]) + (" and %d more" % (len(m.failed) - 3)
                                            if len(m.failed) > 3 else "")
         rows.append("| %d | %s | `%s` → `%s` | %s | %s |"
-                    % (m.number, m.place, m.old.strip(), m.new.strip(), m.result, shown))
+                    % (m.number, m.place, cell(m.old), cell(m.new), m.result, shown))
     caught = sum(m.result == "caught" for m in mutations)
     survived = [m.number for m in mutations if m.result == "survived"]
     rows.append("")

@@ -26,6 +26,7 @@ const WrapCase wrapcases[] = {
      {{"i feel so, so", ' '}, {"pensive today...", 0}}},
     {"ExactlyNIsOneLine", "ab cd efg", 9, {{"ab cd efg", 0}}},
     {"SpaceRightAtN", "abcdefghi j", 9, {{"abcdefghi", ' '}, {"j", 0}}},
+    {"NewlineRightAtN", "abcdefghi\nj", 9, {{"abcdefghi", '\n'}, {"j", 0}}},
     {"LongWordIsCut", "abcdefghij", 9, {{"abcdefghi", 0}, {"j", 0}}},
     {"LoneNewlineTakesARow", "ab\n\n\ncd", 9, {{"ab", '\n'}, {"\n", '\n'}, {"cd", 0}}},
     {"NewlineFirstIsNoBreak", "ab\n\ncd", 9, {{"ab", '\n'}, {"\ncd", 0}}},

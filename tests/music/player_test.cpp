@@ -116,6 +116,7 @@ TEST_F(Music, StartUpLoadsTheModuleFromTheWorkingDirectory)
     EXPECT_EQ("", testing::internal::GetCapturedStderr());
     EXPECT_NE(nullptr, music);
     EXPECT_EQ(nullptr, dplay); // loaded, not playing: the intro is silent
+    EXPECT_EQ(0, get_mixer_quality()); // the plainest mixing, without interpolation
 }
 
 enum class Stands { nothing, file, fifo, directory }; // what stands at xm/bg.xm
