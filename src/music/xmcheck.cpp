@@ -6,6 +6,12 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/stat.h>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 // Layout of the module header; offsets from the start of the file.
 static const size_t XM_SIGLEN = 17;        // "Extended Module: "
 static const size_t XM_VERSION = 58;       // always 0x0104
@@ -207,9 +213,34 @@ bool xmwellformed(const unsigned char *data, size_t size)
     return patternsok(data, size, pos) && instrumentsok(data, size, pos);
 }
 
+// Opens the path only when it names a regular file. A FIFO would hold the open until
+// some writer came, a device might never end and a directory has no bytes: none of them
+// is a module, so none is read, and nothing opened here ever waits.
+static FILE *openregular(const char *path)
+{
+    struct stat st;
+#ifndef _WIN32
+    const int fd = open(path, O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return nullptr;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return nullptr;
+    }
+    FILE *f = fdopen(fd, "rb");
+    if (!f)
+        close(fd);
+    return f;
+#else
+    if (stat(path, &st) != 0 || (st.st_mode & S_IFMT) != S_IFREG)
+        return nullptr;
+    return fopen(path, "rb");
+#endif
+}
+
 bool xmfilewellformed(const char *path)
 {
-    FILE *f = fopen(path, "rb");
+    FILE *f = openregular(path);
     if (!f)
         return false;
     std::vector<unsigned char> data;

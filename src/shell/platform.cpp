@@ -37,21 +37,25 @@ static std::string executabledir()
     return slash == std::string::npos ? std::string() : exe.substr(0, slash);
 }
 
-void platform_finddata()
+void platform_finddatafrom(const std::string &exedir, const std::string &datadir)
 {
     if (access(MODULE_PATH, R_OK) == 0)
         return;
-    std::string exedir = executabledir();
     const std::string candidates[] = {
-        exedir,                             // build tree: the module is copied beside the binary
-        exedir + "/../share/vellmora",      // relocated install prefix
-        VELLMORA_DATADIR,                   // configured install prefix
+        exedir,                              // build tree: the module is copied beside the binary
+        exedir + "/../share/vellmora",       // relocated install prefix
+        datadir,                             // configured install prefix
         exedir + "/../share/games/vellmora", // relocated games layout
     };
     for (const std::string &dir : candidates) {
         if (!dir.empty() && holdsmodule(dir) && chdir(dir.c_str()) == 0)
             return;
     }
+}
+
+void platform_finddata()
+{
+    platform_finddatafrom(executabledir(), VELLMORA_DATADIR);
 }
 
 void platform_namewindow()

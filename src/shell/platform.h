@@ -2,9 +2,13 @@
 // and fatal start-up failures.
 #pragma once
 
+#include <string>
+
 // Makes the directory that holds xm/bg.xm the working directory when the current one
 // does not; never fails (without the module the game is merely silent).
 void platform_finddata();
+// The same search from a given executable's directory and configured data directory.
+void platform_finddatafrom(const std::string &exedir, const std::string &datadir);
 
 // Names the window for docks and task bars, so they match it to the game's launcher.
 // Called before allegro_init: Allegro names its top-level window as it creates it.

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <functional>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "content/content.h"
 
@@ -80,38 +82,73 @@ TEST(ContentTables, MonologuesHaveTheirGivenLengthsEndsAndForms)
 TEST(ContentTables, LexiconsHoldTheirWordsInOrder)
 {
     insertbasicdata();
-    EXPECT_EQ((Lines{"fat", "man", "violent", "stranger", "menace"}), at(traumadescriptions, 0));
-    EXPECT_EQ((Lines{"heterocentric", "phallic", "labial", "oppression", "patriarchy",
-                     "discrimination"}),
-              at(traumadescriptions, 6));
-    EXPECT_EQ((Lines{"handsome", "lovely", "dashing", "love"}), at(traumadescriptions, 8));
-    for (const Lines &lexicon : traumadescriptions)
-        for (const std::string &word : lexicon)
-            EXPECT_TRUE(std::all_of(word.begin(), word.end(),
-                                    [](char c) { return c >= 'a' && c <= 'z'; }))
-                << word;
+    const std::list<Lines> lexicons = {
+        {"fat", "man", "violent", "stranger", "menace"},
+        {"violent", "husband", "man", "strike", "defenceless"},
+        {"cooling", "sunlit", "honey", "gleam", "standing"},
+        {"wretch", "shame", "dishonest", "lies", "deceit", "anger"},
+        {"wealthy", "fame", "star", "power", "anger"},
+        {"teamwork", "cooperation", "management", "strategy", "mentoring", "empowering"},
+        {"heterocentric", "phallic", "labial", "oppression", "patriarchy", "discrimination"},
+        {"body", "dirty", "rape", "other"},
+        {"handsome", "lovely", "dashing", "love"},
+    };
+    EXPECT_EQ(lexicons, traumadescriptions);
 }
 
-TEST(ContentTables, OptionTextsKeepTheirTrailingSpaces)
+// One row per option, depth first: its place ("1.2" is the second followup of the first
+// top-level option), its label and its response.
+typedef std::vector<std::string> Row;
+
+void flatten(const std::list<Conv> &convs, const std::string &parent, std::vector<Row> &rows)
+{
+    int k = 0;
+    for (const Conv &c : convs) {
+        const std::string id = parent + std::to_string(++k);
+        rows.push_back({id, c.option, c.response});
+        flatten(c.followups, id + ".", rows);
+    }
+}
+
+// Trailing spaces are part of the texts: "examine table  " has two, "read letter" none, and
+// the two "read the diary" options differ only by one.
+TEST(ContentTables, OptionTreesHoldEveryLabelAndResponseExactly)
 {
     insertbasicdata();
-    const std::list<Conv> &study = at(conversationtree, 0);
-    const Conv &lookaround = study.front();
-    EXPECT_EQ("look around ", lookaround.option);
-    EXPECT_EQ("the room is large and spacious.  there is a table in the corner. ",
-              lookaround.response);
-    const Conv &table = lookaround.followups.front();
-    EXPECT_EQ("examine table  ", table.option);
-    EXPECT_EQ("read letter", at(table.followups, 1).followups.front().option);
-    EXPECT_EQ("go to window", at(study, 1).option);
-
-    const Conv *diary = &at(conversationtree, 1).front();
-    for (int depth = 0; depth < 5; ++depth)
-        diary = &diary->followups.front();
-    EXPECT_EQ("read the diary", diary->option);
-    ASSERT_EQ(1u, diary->followups.size());
-    EXPECT_EQ("read the diary ", diary->followups.front().option);
-    EXPECT_TRUE(diary->followups.front().followups.empty());
+    const std::vector<std::vector<Row>> trees = {
+        {
+            {"1", "look around ",
+             "the room is large and spacious.  there is a table in the corner. "},
+            {"1.1", "examine table  ", "there are many books on it, and a letter. "},
+            {"1.1.1", "look at books ", "dusty old volumes; they've not been read in years. "},
+            {"1.1.2", "open envelope ", "you break the seal, and pull out the paper inside. "},
+            {"1.1.2.1", "read letter", "it's a thank you note, from your sister. "},
+            {"2", "go to window", "you walk to the window by the corner; the blinds are drawn. "},
+            {"2.1", "pull back curtains", "you pull the curtains back; it is dark outside. "},
+            {"2.1.1", "close curtains ", "you close the curtains again. "},
+        },
+        {
+            {"1", "look around ", "you find yourself in a bedroom. "},
+            {"1.1", "look at bed ", "the duvet is on the floor. "},
+            {"1.1.1", "make the bed ", "you pull the sheets up, and put the duvet back over. "},
+            {"1.1.1.1", "look at locker ", "there's a lamp on it, and it has a drawer. "},
+            {"1.1.1.1.1", "open drawer ", "there is a diary in the drawer. "},
+            {"1.1.1.1.1.1", "read the diary",
+             "you've never read someone's diary before; you hesitate. "},
+            {"1.1.1.1.1.1.1", "read the diary ", "you open the book, and begin to read. "},
+            {"1.2", "leave", "you...you don't feel inclined to leave. "},
+        },
+    };
+    ASSERT_EQ(trees.size(), conversationtree.size());
+    size_t t = 0;
+    for (const std::list<Conv> &tree : conversationtree) {
+        std::vector<Row> rows;
+        flatten(tree, "", rows);
+        ASSERT_EQ(trees[t].size(), rows.size()) << "tree " << t;
+        for (size_t i = 0; i < rows.size(); ++i)
+            EXPECT_EQ(trees[t][i], rows[i]) << "tree " << t;
+        ++t;
+    }
 }
 
 TEST(ContentTables, EachTreeHoldsEightOptions)

@@ -237,20 +237,36 @@ def no_display(s):
     s.run.log("status 1, message %r" % err.strip())
 
 
-@case
-def no_module(s):
-    """Without its music module the game runs normally, silently, and says nothing."""
-    # A copy of the binary alone still finds an installation in its configured prefix.
-    if os.path.exists(os.path.join(s.datadir, "xm", "bg.xm")):
-        raise Skip("the installed copy in %s would supply the module" % s.datadir)
+# What stands at xm/bg.xm instead of a module: nothing, a FIFO (which would hold a reader
+# that opened it until some writer came) or a directory.
+NO_MODULE = {
+    "no_module": None,
+    "fifo_module": os.mkfifo,
+    "directory_module": os.mkdir,
+}
+
+
+def without_module(s, name, make):
+    """Without its music module the game starts at once, runs normally, silently, and says
+    nothing."""
     bindir = s.run.path("bin")
-    os.makedirs(bindir)
+    os.makedirs(os.path.join(bindir, "xm"))
+    if make:
+        make(os.path.join(bindir, "xm", "bg.xm"))
+    # A copy of the binary alone still finds an installation in its configured prefix,
+    # unless something at xm/bg.xm keeps it in its own directory.
+    elif os.path.exists(os.path.join(s.datadir, "xm", "bg.xm")):
+        raise Skip("the installed copy in %s would supply the module" % s.datadir)
     binary = shutil.copy(s.binary, bindir)
     x = XServer(s.run)
     capture = Capture(s.run)
+    started = time.monotonic()
     player = Player(s.run, binary, x=x, capture=capture, cwd=bindir)
     eye = play.Eye(s.run, x, s.font, player)
-    play.to_title(eye)
+    play.intro(eye)
+    s.run.log("the intro showed %.1f s after start" % (time.monotonic() - started))
+    eye.x.hold("a")
+    play.title(eye)
     eye.x.hold("space")
     game = play.opening(eye)
     play.turn(eye, game)
@@ -263,7 +279,11 @@ def no_module(s):
     check(loudness == 0, "sound without a module (a sample %d from silence)" % loudness)
     check(player.stdout() == "" and player.own_stderr() == "",
           "the game printed something: %r %r" % (player.stdout(), player.own_stderr()))
-    s.run.log("no module: intro, title and a game ran silently, no message")
+    s.run.log("%s: intro, title and a game ran silently, no message" % name)
+
+
+for name, make in NO_MODULE.items():
+    CASES[name] = lambda s, name=name, make=make: without_module(s, name, make)
 
 
 def xmessages(player):
@@ -502,6 +522,13 @@ def packaged(s):
     eye.x.hold("space")
     play.title(eye)
     eye.save("title.png")
+    # Docks match the window to its launcher by the desktop entry's StartupWMClass.
+    with open(os.path.join(os.path.dirname(datadir.rstrip("/")), "..", "applications",
+                           "vellmora.desktop")) as f:
+        entry = dict(l.split("=", 1) for l in f.read().splitlines() if "=" in l)
+    wmclass = entry["StartupWMClass"]
+    check(x.windows("^%s$" % wmclass),
+          "no window of class %s, the desktop entry's StartupWMClass" % wmclass)
     start = wait_loud(s.run, capture, 0)
     s.run.log("music heard from %.2f s of sound on" % (start / AUDIO_RATE))
     leave_by_escape(s, eye, player)

@@ -139,16 +139,20 @@ TEST_F(GameScreen, BoxesWithoutOptionStayEmpty)
     EXPECT_TRUE(sameimage(buffer, want.bmp));
 }
 
+// A response whose lines break elsewhere at a width of 18 or 20: at 20 the second line would
+// run on past the double space to "there".
 TEST_F(GameScreen, TextPanelWrapsAtNineteenUnfiltered)
 {
-    displaystring = "i feel so, so pensive today...";
+    displaystring = "the room is large and spacious.  there is a table in the corner. ";
     gamestate = 1;
     GameLoop::draw();
 
     Canvas want(makecol(0, 0, 0));
     drawgrid(want.bmp);
-    text(want.bmp, "i feel so, so", 4, 4);
-    text(want.bmp, "pensive today...", 4, 14);
+    text(want.bmp, "the room is large", 4, 4);
+    text(want.bmp, "and spacious. ", 4, 14);
+    text(want.bmp, "there is a table in", 4, 24);
+    text(want.bmp, "the corner. ", 4, 34);
     EXPECT_TRUE(sameimage(buffer, want.bmp));
 }
 

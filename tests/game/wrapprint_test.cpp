@@ -26,6 +26,7 @@ const WrapCase wrapcases[] = {
      {{"i feel so, so", ' '}, {"pensive today...", 0}}},
     {"ExactlyNIsOneLine", "ab cd efg", 9, {{"ab cd efg", 0}}},
     {"SpaceRightAtN", "abcdefghi j", 9, {{"abcdefghi", ' '}, {"j", 0}}},
+    {"NewlineRightAtN", "abcdefghi\nj", 9, {{"abcdefghi", '\n'}, {"j", 0}}},
     {"LongWordIsCut", "abcdefghij", 9, {{"abcdefghi", 0}, {"j", 0}}},
     {"LoneNewlineTakesARow", "ab\n\n\ncd", 9, {{"ab", '\n'}, {"\n", '\n'}, {"cd", 0}}},
     {"NewlineFirstIsNoBreak", "ab\n\ncd", 9, {{"ab", '\n'}, {"\ncd", 0}}},
@@ -33,7 +34,9 @@ const WrapCase wrapcases[] = {
     {"EmptyText", "", 9, {}},
     {"WidthZero", "abc", 0, {}},
     {"NewlineBeatsEndOfText", "ab\ncd", 9, {{"ab", '\n'}, {"cd", 0}}},
-    {"OnlyOneSpaceEaten", "abcdefghi  xy", 9, {{"abcdefghi", ' '}, {" xy", 0}}},
+    // The second space starts a line that must be cut, as no other space is in its reach.
+    {"OnlyOneSpaceEaten", "abcdefghi  jklmnopqrs", 9,
+     {{"abcdefghi", ' '}, {" jklmnopq", 0}, {"rs", 0}}},
     {"NewlineAfterCutWord", "abcdefghijk\nl", 5,
      {{"abcde", 0}, {"fghij", 0}, {"k", '\n'}, {"l", 0}}},
 };
