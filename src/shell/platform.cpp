@@ -1,7 +1,10 @@
-// Linux/X11 specifics, kept in one place so the rest of the game stays portable.
+// Linux/X11 and Windows specifics, kept in one place so the rest of the game stays portable.
 #include "shell/platform.h"
 
 #include <allegro.h>
+#ifdef _WIN32
+#include <winalleg.h>
+#endif
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,6 +22,18 @@ static bool holdsmodule(const std::string &dir)
     return access((dir + "/" + MODULE_PATH).c_str(), R_OK) == 0;
 }
 
+#ifdef _WIN32
+static std::string executabledir()
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (n == 0 || n >= sizeof path)
+        return std::string();
+    std::string exe(path, n);
+    size_t slash = exe.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : exe.substr(0, slash);
+}
+#else
 static std::string executabledir()
 {
     char path[4096];
@@ -29,6 +44,7 @@ static std::string executabledir()
     size_t slash = exe.rfind('/');
     return slash == std::string::npos ? std::string() : exe.substr(0, slash);
 }
+#endif
 
 void platform_finddata()
 {
@@ -36,9 +52,13 @@ void platform_finddata()
         return;
     std::string exedir = executabledir();
     const std::string candidates[] = {
+#ifdef _WIN32
+        exedir,                             // the unpacked zip: the module is beside the .exe
+#else
         exedir,                             // build tree: the module is copied beside the binary
         exedir + "/../share/vellmora",      // relocated install prefix
         VELLMORA_DATADIR,                   // configured install prefix
+#endif
     };
     for (const std::string &dir : candidates) {
         if (!dir.empty() && holdsmodule(dir) && chdir(dir.c_str()) == 0)
@@ -54,9 +74,12 @@ void platform_hidepointer()
 
 void platform_fail(const char *what)
 {
-    if (allegro_error[0])
-        std::fprintf(stderr, "vellmora: %s: %s\n", what, allegro_error);
-    else
-        std::fprintf(stderr, "vellmora: %s\n", what);
+    char text[512];
+    std::snprintf(text, sizeof text, allegro_error[0] ? "%s: %s" : "%s", what, allegro_error);
+#ifdef _WIN32
+    // A windowed program has no standard error to read: say it in a message box too.
+    allegro_message("Vellmora cannot start: %s\n", text);
+#endif
+    std::fprintf(stderr, "vellmora: %s\n", text);
     std::exit(1);
 }
