@@ -90,14 +90,22 @@ def install(build, prefix):
     print("installed under %s: %s" % (prefix, ", ".join(installed_files())))
 
 
-def deb(build, outdir):
+def cpack(build, generator, outdir):
+    """Makes the build's package with one CPack generator in a fresh directory; returns its
+    file name."""
     if os.path.isdir(outdir):
         shutil.rmtree(outdir)
     os.makedirs(outdir)
-    run("cpack", "--config", os.path.join(build, "CPackConfig.cmake"), "-G", "DEB", "-B", outdir)
-    debs = [f for f in os.listdir(outdir) if f.endswith(".deb")]
-    check(len(debs) == 1, "cpack made %s" % debs)
-    package = os.path.join(outdir, debs[0])
+    run("cpack", "--config", os.path.join(build, "CPackConfig.cmake"), "-G", generator,
+        "-B", outdir)
+    made = [f for f in os.listdir(outdir) if f.endswith("." + generator.lower())]
+    check(len(made) == 1, "cpack made %s" % made)
+    return made[0]
+
+
+def deb(build, outdir):
+    name = cpack(build, "DEB", outdir)
+    package = os.path.join(outdir, name)
     control = dict(line.partition(":")[::2] for line in
                    run("dpkg-deb", "-f", package).splitlines() if not line.startswith(" "))
     control = {k.strip(): v.strip() for k, v in control.items()}
@@ -112,7 +120,7 @@ def deb(build, outdir):
     run("dpkg-deb", "-x", package, extracted)
     with open(os.path.join(extracted, "usr/share/applications/vellmora.desktop")) as f:
         check_desktop(f.read())
-    print("%s: Depends: %s" % (debs[0], control.get("Depends")))
+    print("%s: Depends: %s" % (name, control.get("Depends")))
 
 
 def check_exe(path):
@@ -134,13 +142,8 @@ def check_exe(path):
 
 
 def winzip(build, outdir):
-    if os.path.isdir(outdir):
-        shutil.rmtree(outdir)
-    os.makedirs(outdir)
-    run("cpack", "--config", os.path.join(build, "CPackConfig.cmake"), "-G", "ZIP", "-B", outdir)
-    zips = [f for f in os.listdir(outdir) if f.endswith(".zip")]
-    check(len(zips) == 1, "cpack made %s" % zips)
-    with zipfile.ZipFile(os.path.join(outdir, zips[0])) as z:
+    name = cpack(build, "ZIP", outdir)
+    with zipfile.ZipFile(os.path.join(outdir, name)) as z:
         names = sorted(n for n in z.namelist() if not n.endswith("/"))
         want = ["README.txt", "vellmora.exe", "xm/bg.xm"]
         if os.path.exists(os.path.join(SOURCE, "LICENSE")):
@@ -155,9 +158,9 @@ def winzip(build, outdir):
             check(word in readme, "README.txt does not mention %s" % word)
         z.extract("vellmora.exe", outdir)
     version, dlls = check_exe(os.path.join(outdir, "vellmora.exe"))
-    check(zips[0] == "vellmora-%s-win64.zip" % version, "%s does not carry the version %s"
-          % (zips[0], version))
-    print("%s: %s; vellmora.exe %s needs %s" % (zips[0], ", ".join(names), version,
+    check(name == "vellmora-%s-win64.zip" % version, "%s does not carry the version %s"
+          % (name, version))
+    print("%s: %s; vellmora.exe %s needs %s" % (name, ", ".join(names), version,
                                                  ", ".join(dlls)))
 
 
