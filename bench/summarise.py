@@ -39,6 +39,48 @@ def verdict(ok):
     return "met" if ok else "MISSED"
 
 
+def realloop(rows, out, suffix, size, least_passes):
+    """Rows for the real loop on one screen size: passes against the floor loop, ticks, the
+    longest pass; least_passes, when given, is the target for passes per second."""
+    passes = keyvalues(os.path.join(out, "passes%s.txt" % suffix))
+    if passes.get("ratio"):
+        r = statistics.median(passes["ratio"])
+        rows.append(("%s: game passes/s, median of %d rounds of 0.5 s" % (size, len(passes["ratio"])),
+                     "%.0f /s" % statistics.median(passes["game_passes_per_s"]), "", ""))
+        rows.append(("%s: floor passes/s (clear + stretch only), same rounds" % size,
+                     "%.0f /s" % statistics.median(passes["floor_passes_per_s"]), "", ""))
+        rows.append(("%s: game / floor passes/s, median of per-round ratios (min %.2f, max %.2f)" % (
+            size, min(passes["ratio"]), max(passes["ratio"])), "%.3f" % r, ">= 0.9", verdict(r >= 0.9)))
+    if passes.get("pass_ratio"):
+        rows.append(("%s: median pass: game / floor, wall clock" % size,
+                     "%.1f / %.1f us: passes ratio %.3f" % (
+                         passes["game"][0], passes["floor"][0], passes["pass_ratio"][0]),
+                     ">= 0.9", verdict(passes["pass_ratio"][0] >= 0.9)))
+        rows.append(("%s: median pass: game / floor, thread CPU" % size,
+                     "%.1f / %.1f us: passes ratio %.3f" % (
+                         passes["game"][1], passes["floor"][1], passes["pass_cpu_ratio"][0]),
+                     ">= 0.9", verdict(passes["pass_cpu_ratio"][0] >= 0.9)))
+    ticks = keyvalues(os.path.join(out, "ticks%s.txt" % suffix))
+    if ticks.get("ticks_per_s"):
+        t = ticks["ticks_per_s"][0]
+        rows.append(("%s: ticks per second over %.0f s" % (size, ticks["seconds"][0]), "%.3f" % t,
+                     "30.00 +- 0.05", verdict(abs(t - 30) <= 0.05)))
+        rows.append(("%s: largest catch-up batch" % size, "%d ticks" % ticks["largest_batch"][0], "", ""))
+        wait = ticks.get("longest_pass_runqueue_ms", [-1])[0]
+        rows.append(("%s: longest pass, wall clock (our thread's CPU; its wait for a core)" % size,
+                     "%.1f ms (%.2f ms cpu; %s wait)" % (
+                         ticks["longest_pass_ms"][0], ticks["longest_pass_cpu_ms"][0],
+                         "%.1f ms" % wait if wait >= 0 else "unknown"),
+                     "well under 370 ms", verdict(ticks["longest_pass_ms"][0] < 370)))
+        over = ticks["passes_over_100ms"][0]
+        rows.append(("%s: passes longer than 100 ms; median pass" % size, "%d; %.0f us" % (
+            over, ticks["median_pass_us"][0]), "none, idle", verdict(over == 0)))
+        if least_passes:
+            p = ticks["passes_per_s"][0]
+            rows.append(("%s: passes per second over the same run" % size, "%.1f /s" % p,
+                         ">= %d" % least_passes, verdict(p >= least_passes)))
+
+
 def main(out):
     rows = []
     micro, context = medians(os.path.join(out, "micro.json"))
@@ -80,18 +122,21 @@ def main(out):
         name = "BM_setup_" + part
         if name in micro:
             rows.append(("  of which %s" % part, "%.1f us cpu" % micro[name][1], "", ""))
-    floor = micro.get("BM_floorframe")
-    if floor:
-        rows.append(("floor frame: clear + stretch (headless)", "%.1f us cpu, %.1f us real" % (
-            floor[1], floor[0]), "", ""))
-        for name in sorted(n for n in micro if n.startswith("BM_gameframe/")):
-            rows.append(("game frame %s: draw + stretch, separate runs" % name.split("/")[1],
-                         "%.1f us cpu = %.3f x floor (real %.3f x)" % (
-                             micro[name][1], micro[name][1] / floor[1],
-                             micro[name][0] / floor[0]), "", ""))
+    for k in (4, 9, 18):
+        floor = micro.get("BM_floorframe/k:%d" % k)
+        if not floor:
+            continue
+        rows.append(("k = %d: floor frame: clear + stretch (headless)" % k,
+                     "%.1f us cpu, %.1f us real" % (floor[1], floor[0]), "", ""))
+        for name in sorted(n for n in micro if n.startswith("BM_gameframe/")
+                           and n.endswith("/k:%d" % k)):
+            rows.append(("k = %d: game frame %s: draw + stretch, separate runs" % (
+                k, name.split("/")[1]), "%.1f us cpu = %.3f x floor (real %.3f x)" % (
+                    micro[name][1], micro[name][1] / floor[1], micro[name][0] / floor[0]),
+                "", ""))
         for name in sorted(n for n in micro if n.startswith("BM_gamedraw/")):
             draw = micro[name][1]
-            rows.append(("game draw %s alone; 1 + draw / floor" % name.split("/")[1],
+            rows.append(("k = %d: game draw %s alone; 1 + draw / floor" % (k, name.split("/")[1]),
                          "%.1f us cpu; %.3f x floor" % (draw, 1 + draw / floor[1]), "<= 1.2 x",
                          verdict(1 + draw / floor[1] <= 1.2)))
     for name in sorted(n for n in micro if n.startswith("BM_frameoverfloor/")):
@@ -113,38 +158,9 @@ def main(out):
         m = statistics.median(v)
         rows.append(("start to first frame, %d launches (min %.1f, max %.1f)" % (len(v), min(v), max(v)),
                      "%.1f ms" % m, "<= 200 ms", verdict(m <= 200)))
-    passes = keyvalues(os.path.join(out, "passes.txt"))
-    if passes.get("ratio"):
-        r = statistics.median(passes["ratio"])
-        rows.append(("game passes/s, median of %d rounds of 0.5 s" % len(passes["ratio"]),
-                     "%.0f /s" % statistics.median(passes["game_passes_per_s"]), "", ""))
-        rows.append(("floor passes/s (clear + stretch only), same rounds",
-                     "%.0f /s" % statistics.median(passes["floor_passes_per_s"]), "", ""))
-        rows.append(("game / floor passes/s, median of per-round ratios (min %.2f, max %.2f)" % (
-            min(passes["ratio"]), max(passes["ratio"])), "%.3f" % r, ">= 0.9", verdict(r >= 0.9)))
-    if passes.get("pass_ratio"):
-        rows.append(("median pass: game / floor, wall clock",
-                     "%.1f / %.1f us: passes ratio %.3f" % (
-                         passes["game"][0], passes["floor"][0], passes["pass_ratio"][0]),
-                     ">= 0.9", verdict(passes["pass_ratio"][0] >= 0.9)))
-        rows.append(("median pass: game / floor, thread CPU",
-                     "%.1f / %.1f us: passes ratio %.3f" % (
-                         passes["game"][1], passes["floor"][1], passes["pass_cpu_ratio"][0]),
-                     ">= 0.9", verdict(passes["pass_cpu_ratio"][0] >= 0.9)))
-    ticks = keyvalues(os.path.join(out, "ticks.txt"))
-    if ticks.get("ticks_per_s"):
-        t = ticks["ticks_per_s"][0]
-        rows.append(("ticks per second over %.0f s" % ticks["seconds"][0], "%.3f" % t,
-                     "30.00 +- 0.05", verdict(abs(t - 30) <= 0.05)))
-        rows.append(("largest catch-up batch", "%d ticks" % ticks["largest_batch"][0], "", ""))
-        wait = ticks.get("longest_pass_runqueue_ms", [-1])[0]
-        rows.append(("longest pass, wall clock (our thread's CPU; its wait for a core)",
-                     "%.1f ms (%.2f ms cpu; %s wait)" % (
-                         ticks["longest_pass_ms"][0], ticks["longest_pass_cpu_ms"][0],
-                         "%.1f ms" % wait if wait >= 0 else "unknown"),
-                     "well under 370 ms", verdict(ticks["longest_pass_ms"][0] < 370)))
-        rows.append(("passes longer than 100 ms; median pass", "%d; %.0f us" % (
-            ticks["passes_over_100ms"][0], ticks["median_pass_us"][0]), "", ""))
+    realloop(rows, out, "", "640x480", 0)
+    realloop(rows, out, "-1920x1080", "1920x1080", 60)
+    realloop(rows, out, "-3840x2160", "3840x2160", 30)
     rss = keyvalues(os.path.join(out, "game-rss.txt"))
     if rss.get("peak_rss_kib"):
         kib = rss["peak_rss_kib"][0]

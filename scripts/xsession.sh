@@ -1,10 +1,11 @@
 # Sourced by the scripts that run the real game on a private X server with its sound
 # captured: scripts/soak and scripts/bench.
 
-# start_xvfb DISPLAY LOG: starts Xvfb (its pid in $xvfb) and waits until it answers.
+# start_xvfb DISPLAY LOG [WIDTHxHEIGHT]: starts Xvfb (its pid in $xvfb), 640x480 unless
+# told, and waits until it answers.
 # -noreset keeps the server, and the pointer, as they are when the game's window closes.
 start_xvfb() {
-    Xvfb "$1" -screen 0 640x480x24 -noreset >"$2" 2>&1 &
+    Xvfb "$1" -screen 0 "${3:-640x480}x24" -noreset >"$2" 2>&1 &
     xvfb=$!
     tries=0
     until DISPLAY="$1" xdpyinfo >/dev/null 2>&1; do

@@ -26,6 +26,16 @@ void benchheadless()
     up = true;
 }
 
+void benchscreen(int w, int h)
+{
+    if (screen->w != w || screen->h != h) {
+        destroy_bitmap(screen);
+        screen = create_bitmap(w, h);
+    }
+    placement = placeon(w, h);
+    clearborders();
+}
+
 // The tables are globals the set-up benchmarks rebuild, so keep copies of our own.
 static const std::list<Lines> &monologues()
 {

@@ -10,6 +10,9 @@
 // 640x480 memory bitmap as the screen; brought up once per process.
 void benchheadless();
 
+// A memory screen of this desktop size, the picture placed on it as the game places it.
+void benchscreen(int w, int h);
+
 const Lines &nthmonologue(int n); // from the built-in tables, rebuilt on first use
 const Lines &nthlexicon(int n);
 int monologuecount();

@@ -1,4 +1,5 @@
-// Speed of one game frame against the floor that every frame pays: clear and stretch.
+// Speed of one game frame against the floor that every frame pays: clear and stretch, on
+// screens of 640x480, 1920x1080 and 3840x2160 (k = 4, 9 and 18).
 #include <benchmark/benchmark.h>
 
 #include <allegro.h>
@@ -11,15 +12,17 @@
 #include "micro/benchsupport.h"
 #include "shell/shell.h"
 
-static void present()
+// The desktop sizes whose scale is the benchmark's argument k.
+static void screenfor(int k)
 {
-    stretch_blit(buffer, screen, 0, 0, BUFFER_W, BUFFER_H, 0, 0, DISPLAY_W, DISPLAY_H);
+    benchscreen(k == 4 ? 640 : k == 9 ? 1920 : 3840, k == 4 ? 480 : k == 9 ? 1080 : 2160);
 }
 
 // A fresh game as the player first sees it, or with the longest line in the text panel.
 static void BM_gameframe(benchmark::State &state)
 {
     benchheadless();
+    screenfor(state.range(1));
     srand(1);
     GameLoop::enter();
     if (state.range(0) == 1)
@@ -30,7 +33,10 @@ static void BM_gameframe(benchmark::State &state)
     }
     state.SetLabel(std::to_string(displaystring.size()) + " bytes shown");
 }
-BENCHMARK(BM_gameframe)->ArgName("text")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_gameframe)
+    ->ArgNames({"text", "k"})
+    ->ArgsProduct({{0, 1}, {4, 9, 18}})
+    ->Unit(benchmark::kMicrosecond);
 
 // The frame alone, without the stretch, to see what the drawing itself costs.
 static void BM_gamedraw(benchmark::State &state)
@@ -48,12 +54,13 @@ BENCHMARK(BM_gamedraw)->ArgName("text")->Arg(0)->Arg(1)->Unit(benchmark::kMicros
 static void BM_floorframe(benchmark::State &state)
 {
     benchheadless();
+    screenfor(state.range(0));
     for (auto _ : state) {
         clear_to_color(buffer, makecol(0, 0, 0));
         present();
     }
 }
-BENCHMARK(BM_floorframe)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_floorframe)->ArgName("k")->Arg(4)->Arg(9)->Arg(18)->Unit(benchmark::kMicrosecond);
 
 static double medianof(std::vector<double> &v)
 {
@@ -67,6 +74,7 @@ static void BM_frameoverfloor(benchmark::State &state)
 {
     using Clock = std::chrono::steady_clock;
     benchheadless();
+    screenfor(state.range(1));
     srand(1);
     GameLoop::enter();
     if (state.range(0) == 1)
@@ -88,4 +96,7 @@ static void BM_frameoverfloor(benchmark::State &state)
     state.counters["floor_us"] = floor;
     state.counters["ratio"] = frame / floor;
 }
-BENCHMARK(BM_frameoverfloor)->ArgName("text")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_frameoverfloor)
+    ->ArgNames({"text", "k"})
+    ->ArgsProduct({{0, 1}, {4, 9, 18}})
+    ->Unit(benchmark::kMicrosecond);

@@ -152,7 +152,7 @@ static long floorloop(double length, PassLog &log)
     log.start();
     while (Clock::now() < end) {
         clear_to_color(buffer, makecol(0, 0, 0));
-        stretch_blit(buffer, screen, 0, 0, BUFFER_W, BUFFER_H, 0, 0, DISPLAY_W, DISPLAY_H);
+        present();
         log.mark();
         ++passes;
     }
@@ -198,6 +198,7 @@ static void startgame()
     playmusic(0);
     std::printf("sound=\"%s\" music=%s\n", digi_driver ? digi_driver->ascii_name : "",
                 dplay ? "streaming" : "silent");
+    std::printf("screen_w=%d screen_h=%d k=%d\n", SCREEN_W, SCREEN_H, placement.k);
 }
 
 static int passes(double length, int rounds)

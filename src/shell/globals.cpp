@@ -5,3 +5,4 @@ bool quit = false;
 std::atomic<int> speed_count(0);
 bool escpressed = false;
 BITMAP *buffer = nullptr;
+std::atomic<bool> signalled(false);

@@ -18,15 +18,17 @@ void pass()
         --speed_count;
     }
     Screen::draw();
-    stretch_blit(buffer, screen, 0, 0, BUFFER_W, BUFFER_H, 0, 0, DISPLAY_W, DISPLAY_H);
+    present();
 }
 
 // The loop never sleeps: frames go out as fast as the machine allows,
-// while logic advances only as the timer thread adds ticks.
+// while logic advances only as the timer thread adds ticks. The borders are cleared
+// again at every entry, in case something drew over them meanwhile.
 template <class Screen>
 void loop()
 {
     Screen::enter();
-    while (!quit && !Screen::finished())
+    clearborders();
+    while (!leaving() && !Screen::finished())
         pass<Screen>();
 }

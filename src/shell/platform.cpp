@@ -5,11 +5,18 @@
 #ifdef _WIN32
 #include <winalleg.h>
 #endif
+#ifdef ALLEGRO_WITH_XWINDOWS
+#include <xalleg.h>
+#endif
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
+
+#include "shell/shell.h"
 
 #ifndef VELLMORA_DATADIR
 #define VELLMORA_DATADIR "/usr/share/vellmora"
@@ -65,6 +72,53 @@ void platform_finddata()
             return;
     }
 }
+
+void platform_namewindow()
+{
+#ifdef ALLEGRO_WITH_XWINDOWS
+    // Instance and class of WM_CLASS; the class is the launcher's StartupWMClass.
+    xwin_set_window_name("vellmora", "Vellmora");
+#endif
+}
+
+#ifdef _WIN32
+// Windows says it with console events instead of signals: Ctrl+C and Ctrl+Break, the
+// console closing, the user logging off, the system shutting down. The game is a windowed
+// program without a console of its own, so these come only when one is attached to it.
+static BOOL WINAPI onconsoleevent(DWORD event)
+{
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        signalled = true;
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void platform_catchsignals()
+{
+    SetConsoleCtrlHandler(onconsoleevent, TRUE);
+}
+#else
+static void onsignal(int)
+{
+    signalled = true;
+}
+
+void platform_catchsignals()
+{
+    struct sigaction action = {};
+    action.sa_handler = onsignal;
+    sigemptyset(&action.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(sig, &action, nullptr);
+}
+#endif
 
 void platform_hidepointer()
 {

@@ -1,12 +1,23 @@
-// Platform specifics: the data directory, the hidden pointer and fatal start-up failures.
+// Platform specifics: the data directory, the window's name, signals, the hidden pointer
+// and fatal start-up failures.
 #pragma once
 
 // Makes the directory that holds xm/bg.xm the working directory when the current one
 // does not; never fails (without the module the game is merely silent).
 void platform_finddata();
 
+// Names the window for docks and task bars, so they match it to the game's launcher.
+// Called before allegro_init: Allegro names its top-level window as it creates it.
+void platform_namewindow();
+
+// SIGINT, SIGTERM and SIGHUP (on Windows, the console's events) set `signalled` and nothing
+// else, so the game ends as "Leave" ends it. Called after allegro_init, so that these
+// replace Allegro's own handlers.
+void platform_catchsignals();
+
 // Keeps the system pointer invisible over the game.
 void platform_hidepointer();
 
-// Says on standard error what stopped the start-up and ends the process with status 1.
+// Says on standard error (on Windows, in a message box too) what stopped the start-up and
+// ends the process with status 1.
 [[noreturn]] void platform_fail(const char *what);

@@ -8,8 +8,8 @@ struct BITMAP;
 // Fixed geometry and timing.
 const int BUFFER_W = 160;  // back buffer width in pixels
 const int BUFFER_H = 120;  // back buffer height in pixels
-const int DISPLAY_W = 640; // screen width: the back buffer stretched four times
-const int DISPLAY_H = 480; // screen height
+const int DISPLAY_W = 640; // screen when the desktop's size is unknown, and last window
+const int DISPLAY_H = 480;
 const int TICKS_PER_SECOND = 30; // logic rate
 const int INTRO_TICKS = 6000;     // the intro gives up waiting after this many ticks
 
@@ -17,12 +17,33 @@ extern bool quit;                    // the player chose to leave the program
 extern std::atomic<int> speed_count; // pending logic ticks; raised by the timer thread
 extern bool escpressed;              // Escape was down at the previous tick of this screen
 extern BITMAP *buffer;               // the 160x120 back buffer every screen draws into
+extern std::atomic<bool> signalled;  // SIGINT, SIGTERM or SIGHUP came: end as "Leave" does
+
+// Where the back buffer lands on the screen: k screen pixels for every buffer pixel.
+struct Placement {
+    int k;    // the scale on both axes
+    int x, y; // top left corner of the picture on the screen
+    int w, h; // 160k by 120k
+};
+extern Placement placement; // set with the screen; 640x480 at k = 4 until then
 
 extern int titletimer;     // ticks run since the intro started
 extern bool finishedtitle; // the intro is over
 
 void init();
 void increment_speed_counter();
+
+// Every screen loop and the main sequence end when this holds.
+inline bool leaving()
+{
+    return quit || signalled;
+}
+
+Placement placeon(int screenw, int screenh); // the largest k that fits, centred
+int windowscale(int desktopw, int desktoph); // the largest k whose window fits the desktop
+void setscreen();    // full screen at the desktop's size, else a window; or exit 1
+void clearborders(); // black around the picture
+void present();      // the back buffer stretched into its place on the screen
 int mainsequence(); // intro once, music, then title and games until quit; returns 0
 
 // The splash shown once after start-up.

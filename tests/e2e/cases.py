@@ -3,8 +3,10 @@ player would see and hear. WINE_CASES run the Windows build under Wine as well."
 import os
 import re
 import shutil
+import signal
 import struct
 import subprocess
+import sys
 import time
 
 from session import Capture, Failure, Player, WineCapture, XServer, check
@@ -139,7 +141,8 @@ def title(s):
     eye.x.hold("space")
     play.title(eye)
     check(play.whole_screen_ok(eye.last), "the title is not the 160x120 picture stretched "
-          "four times over the whole screen")
+          "four times over the whole screen (first stray pixel at %s)"
+          % (eye.last.stray_pixel(),))
     eye.save("title.png")
     start = wait_loud(s.run, capture, 0)
     s.run.log("music heard from %.2f s of sound on" % (start / capture.RATE))
@@ -153,16 +156,17 @@ def title(s):
 
 @case
 def turn(s):
-    """One turn of a game on a root larger than the game's screen: the opening, arrows over
-    the grid, monologue line, response, the grid after the choice; Escape back to the title,
-    Escape out of the program."""
+    """One turn of a game on an 800x600 screen, the picture scaled five times: the opening,
+    arrows over the grid, monologue line, response, the grid after the choice; Escape back
+    to the title, Escape out of the program."""
     x = XServer(s.run, 800, 600)
     player, eye = s.start(x, Capture(s.run))
     play.to_title(eye)
     eye.x.hold("space")
     game = play.opening(eye)
-    check(play.whole_screen_ok(eye.last), "the game's picture is not centred on the larger "
-          "screen as its 160x120 picture stretched four times")
+    check(play.whole_screen_ok(eye.last), "the game's picture is not its 160x120 picture "
+          "stretched five times over the whole screen (first stray pixel at %s)"
+          % (eye.last.stray_pixel(),))
     eye.save("opening.png")
     keys = ["Down", "Right", "Up", "Left", "Right"] if len(game.open) > 1 else ["Right", "Down"]
     going_on, shown = play.turn(eye, game, keys)
@@ -176,9 +180,10 @@ def turn(s):
 
 @case
 def full_game(s):
-    """A whole game of eight choices back to the title, the music running throughout, the
-    last turn's lines made wholly of the lexicon's words."""
-    x = s.xserver()
+    """A whole game of eight choices back to the title on a 1920x1080 screen (640x480 under
+    Wine), its borders black in every screenshot, the music running throughout, the last
+    turn's lines made wholly of the lexicon's words."""
+    x = s.xserver() if s.wine else s.xserver(1920, 1080)
     capture = s.capture()
     rate = capture.RATE
     player, eye = s.start(x, capture)
@@ -374,3 +379,135 @@ def play_script(s):
           "scripts/play does not say that a display is needed and point at scripts/demo: %r"
           % said)
     s.run.log("scripts/play said: %s" % said.strip())
+
+
+# Screens of the sizes players have, and the scale the game must pick on each: the largest
+# whole one at which 160x120 fits.
+SCREEN_SIZES = ((640, 480, 4), (800, 600, 5), (1920, 1080, 9), (1280, 1024, 8), (320, 240, 2))
+
+
+def crisp(eye, what):
+    """The last screenshot is the 160x120 picture, every screen pixel its buffer pixel's,
+    with black all around it."""
+    shot = eye.last
+    stray = shot.stray_pixel()
+    check(stray is None, "%s at %dx%d: screen pixel %s is not the buffer pixel it comes from "
+          "at k = %d" % (what, shot.width, shot.height, stray, shot.k))
+    check(shot.outside_black(), "%s: not black around the picture" % what)
+
+
+@case
+def scales(s):
+    """Full screen at every size without a mode switch: the title and a game's opening
+    shown at the largest whole scale, centred, every pixel from its buffer pixel."""
+    for w, h, k in SCREEN_SIZES:
+        x = XServer(s.run, w, h)
+        player, eye = s.start(x, name="game-%dx%d" % (w, h))
+        # The intro's colour changes with every frame, so a screenshot may catch two frames
+        # at once: only the borders are checked there, as in every screenshot.
+        play.intro(eye)
+        check(eye.last.k == k, "the picture is looked for at k = %d on %dx%d, not %d"
+              % (eye.last.k, w, h, k))
+        eye.x.hold("a")
+        play.title(eye)
+        crisp(eye, "the title")
+        eye.save("title-%dx%d.png" % (w, h))
+        eye.x.hold("space")
+        play.opening(eye)
+        crisp(eye, "the opening of a game")
+        play.title(eye, 0, "Escape")
+        leave_by_escape(s, eye, player)
+        s.run.log("%dx%d: k = %d at (%d, %d), the title and a game's first frame exact"
+                  % (w, h, k, eye.last.ox, eye.last.oy))
+        x.stop()
+
+
+
+SIGNALS = (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)
+SIGNAL_DELAYS = (0.0, 0.15, 0.4)  # after the screen shows: the signal meets the loop anywhere
+
+
+def reach(eye, where):
+    play.intro(eye)
+    if where != "intro":
+        eye.x.hold("a")
+        play.title(eye)
+    if where == "game":
+        eye.x.hold("space")
+        play.opening(eye)
+
+
+@case
+def signals(s):
+    """SIGINT, SIGTERM and SIGHUP during the intro, the title and a game, three times each,
+    on a scaled screen: every run ends within 2 s, with status 0, no core, and no window
+    left behind."""
+    # 800x600 rather than a larger screen: the handler takes no lock, so the size does not
+    # matter to it, and screenshots of a small screen keep the 27 runs quick.
+    x = XServer(s.run, 800, 600)
+    took = {}
+    for where in ("intro", "title", "game"):
+        for sig in SIGNALS:
+            for n, delay in enumerate(SIGNAL_DELAYS):
+                what = "%s during the %s (run %d)" % (sig.name, where, n + 1)
+                player, eye = s.start(x, name="%s-%s-%d" % (where, sig.name, n + 1))
+                reach(eye, where)
+                time.sleep(delay)
+                sent = time.monotonic()
+                player.proc.send_signal(sig)
+                try:
+                    status = player.proc.wait(timeout=s.run.limit(2))
+                except subprocess.TimeoutExpired:
+                    raise Failure("%s: the game did not end within %.0f s"
+                                  % (what, s.run.limit(2)))
+                took.setdefault((where, sig.name), []).append(time.monotonic() - sent)
+                check(status == 0, "%s: the game ended with status %s" % (what, status))
+                cores = [f for f in os.listdir(player.cwd) if f.startswith("core")]
+                check(not cores, "%s: a core was left: %s" % (what, cores))
+                check(not x.windows("Vellmora"), "%s: the game's window stayed" % what)
+    for (where, name), times in sorted(took.items()):
+        s.run.log("%-5s %-7s %d runs, status 0, ended after %s s" % (
+            where, name, len(times), ", ".join("%.3f" % t for t in times)))
+
+
+@case
+def window_fallback(s):
+    """Full screen refused, because another client holds the keyboard: the game opens a
+    window of 1280x960 on the 1920x1080 desktop (k = 8 leaves a tenth of each side free),
+    named "Vellmora", of class "Vellmora", with its picture crisp in it."""
+    x = XServer(s.run, 1920, 1080)
+    grabber = subprocess.Popen(
+        [sys.executable, os.path.join(os.path.dirname(__file__), "grabkeyboard.py"), x.name],
+        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    s.run.cleanups.append(lambda: grabber.poll() is None and grabber.kill())
+    said = grabber.stdout.readline().decode().strip()
+    check(said == "grabbed", "could not hold the keyboard: %r" % said)
+    player, eye = s.start(x)
+
+    def window(shot):
+        return [t for t in x.toplevels() if t[2] == ("vellmora", "Vellmora")
+                and (t[3], t[4]) != (320, 200)]
+
+    found = eye.wait("the game's window", window, stable=False)
+    ident, name, wmclass, w, h = found[0]
+    check((w, h) == (1280, 960), "the window is %dx%d, not 1280x960" % (w, h))
+    check(name == "Vellmora", "the window is named %r" % name)
+    prop = x.tool("xprop", "-id", str(ident), "WM_CLASS").stdout.decode().strip()
+    check(prop == 'WM_CLASS(STRING) = "vellmora", "Vellmora"', "its WM_CLASS is %r" % prop)
+    whole = [t for t in x.toplevels() if (t[3], t[4]) == x.size]
+    check(not whole, "a window covers the whole screen: %s" % whole)
+    s.run.log("window 0x%x %dx%d named %r, %s" % (ident, w, h, name, prop))
+    grabber.stdin.close()
+    grabber.wait()
+    eye.window = ident
+    play.intro(eye)
+    check(eye.last.k == 8, "the window's picture is looked for at k = %d" % eye.last.k)
+    x.tool("xdotool", "windowfocus", "--sync", str(ident))
+    eye.x.hold("a")
+    play.title(eye)
+    crisp(eye, "the title in the window")
+    eye.save("window-title.png")
+    player.proc.send_signal(signal.SIGTERM)
+    status = player.wait(10)
+    check(status == 0, "SIGTERM ended the windowed game with status %s" % status)
+    s.run.log("the title shows crisp at k = 8 in the window; SIGTERM ended it with status 0")

@@ -2,8 +2,6 @@
 same way the game draws, so that expected frames can be compared pixel for pixel."""
 
 BUFFER_W, BUFFER_H = 160, 120
-SCALE = 4
-DISPLAY_W, DISPLAY_H = BUFFER_W * SCALE, BUFFER_H * SCALE
 
 BLACK = 0x000000
 WHITE = 0xFFFFFF
@@ -11,6 +9,13 @@ GREY = 0x646464  # (100, 100, 100)
 
 CELL = 8       # the font's character cell
 LINE_PITCH = 10
+
+
+def placement(width, height):
+    """Where the game puts its picture on a screen of this size: the largest whole scale k
+    that fits, centred. Returns (k, x, y)."""
+    k = max(1, min(width // BUFFER_W, height // BUFFER_H))
+    return k, (width - BUFFER_W * k) // 2, (height - BUFFER_H * k) // 2
 
 
 def rgb(colour):
@@ -104,13 +109,13 @@ def describe_differences(expected, seen):
 
 
 class Screenshot:
-    """The root window as xwd gave it, with the game's picture found in its middle: the game
-    stretches 160x120 four times to 640x480, centred when the root is larger."""
+    """The root window (or one window) as xwd gave it, with the game's picture found where
+    the game puts it: 160x120 stretched k times, centred."""
 
     def __init__(self, width, height, data):
         self.width, self.height, self.data = width, height, data
-        self.ox = (width - DISPLAY_W) // 2
-        self.oy = (height - DISPLAY_H) // 2
+        self.k, self.ox, self.oy = placement(width, height)
+        self.pw, self.ph = BUFFER_W * self.k, BUFFER_H * self.k
         self._picture = None
 
     @staticmethod
@@ -135,44 +140,45 @@ class Screenshot:
         return self.data[y * self.width * 3:(y + 1) * self.width * 3]
 
     def picture(self):
-        """The 160x120 picture, one screen pixel sampled from each 4x4 block."""
+        """The 160x120 picture, one screen pixel sampled from each k x k block."""
         if self._picture is None:
             rows = []
+            k, start, end = self.k, self.ox * 3, (self.ox + self.pw) * 3
             for by in range(BUFFER_H):
-                line = self.row(self.oy + by * SCALE)
-                start = self.ox * 3
-                r = line[start:start + DISPLAY_W * 3:SCALE * 3]
-                g = line[start + 1:start + DISPLAY_W * 3:SCALE * 3]
-                b = line[start + 2:start + DISPLAY_W * 3:SCALE * 3]
+                line = self.row(self.oy + by * k)
+                r, g, b = (line[start + c:end:k * 3] for c in range(3))
                 rows.append([(r[i] << 16) | (g[i] << 8) | b[i] for i in range(BUFFER_W)])
             self._picture = Picture(rows)
         return self._picture
 
-    def blocks_uniform(self):
-        """Whether every 4x4 block of the 640x480 area repeats one pixel: the picture is the
-        160x120 one stretched, not drawn at screen resolution."""
-        pic = self.picture()
+    def stray_pixel(self):
+        """The first screen pixel of the picture's area that differs from the buffer pixel
+        it comes from, as (x, y); None when every k x k block repeats its one pixel."""
+        pic, k = self.picture(), self.k
         for by in range(BUFFER_H):
-            want = b"".join(
-                ((c >> 16) & 255).to_bytes(1, "big") + ((c >> 8) & 255).to_bytes(1, "big")
-                + (c & 255).to_bytes(1, "big") for c in pic.rows[by] for _ in range(SCALE))
-            for dy in range(SCALE):
-                line = self.row(self.oy + by * SCALE + dy)
-                if line[self.ox * 3:(self.ox + DISPLAY_W) * 3] != want:
-                    return False
-        return True
+            want = b"".join(c.to_bytes(3, "big") * k for c in pic.rows[by])
+            for dy in range(k):
+                y = self.oy + by * k + dy
+                line = self.row(y)[self.ox * 3:(self.ox + self.pw) * 3]
+                if line != want:
+                    at = next(i for i in range(len(want)) if line[i] != want[i]) // 3
+                    return self.ox + at, y
+        return None
+
+    def blocks_uniform(self):
+        """Whether the picture is the 160x120 one stretched, not drawn at screen
+        resolution."""
+        return self.stray_pixel() is None
 
     def outside_black(self):
-        """Whether everything around the 640x480 area is black."""
-        if self.width == DISPLAY_W and self.height == DISPLAY_H:
-            return True
-        zero_row = bytes(self.width * 3)
+        """Whether everything around the picture's area is black."""
+        left, right = self.ox * 3, (self.ox + self.pw) * 3
         for y in range(self.height):
             line = self.row(y)
-            if y < self.oy or y >= self.oy + DISPLAY_H:
-                if line != zero_row:
+            if y < self.oy or y >= self.oy + self.ph:
+                if line.strip(b"\0"):
                     return False
-            elif any(line[:self.ox * 3]) or any(line[(self.ox + DISPLAY_W) * 3:]):
+            elif line[:left].strip(b"\0") or line[right:].strip(b"\0"):
                 return False
         return True
 

@@ -5,7 +5,7 @@ import subprocess
 import sys
 import time
 
-from picture import DISPLAY_H, DISPLAY_W, SCALE, WHITE, describe_differences
+from picture import WHITE, describe_differences, placement
 from session import CONVERT, Failure, check
 import screens
 import story
@@ -19,9 +19,13 @@ class Eye:
     def __init__(self, run, x, font, player):
         self.run, self.x, self.font, self.player = run, x, font, player
         self.last = None
+        self.window = None  # the game's window, when it has one instead of the screen
 
     def shot(self):
-        self.last = self.x.screenshot()
+        """A screenshot; every one of them must show black all around the picture."""
+        self.last = self.x.screenshot(self.window)
+        if not self.last.outside_black():
+            self.fail("something other than black around the picture")
         return self.last
 
     def fail(self, message, expected=None):
@@ -95,9 +99,9 @@ class Eye:
         separate process reads the server's screen memory directly, a few pixels at a time,
         from before the key goes down. Returns the exit status."""
         fb = self.x.framebuffer()
-        ox, oy = (fb.width - DISPLAY_W) // 2, (fb.height - DISPLAY_H) // 2
+        k, ox, oy = placement(fb.width, fb.height)
         fb.close()
-        corners = ["%d,%d" % (ox + x * SCALE, oy + y * SCALE)
+        corners = ["%d,%d" % (ox + x * k, oy + y * k)
                    for x1, y1, x2, y2 in screens.BOXES for x, y in ((x1, y1), (x2, y2))]
         watcher = subprocess.Popen(
             [sys.executable, os.path.join(os.path.dirname(__file__), "watchframe.py"),
@@ -126,7 +130,7 @@ def is_game(pic):
 
 
 def whole_screen_ok(shot):
-    """The picture fills its 640x480 as 4x4 blocks, with black around it on a larger root."""
+    """The picture fills its place as k x k blocks, with black all around it."""
     return shot.blocks_uniform() and shot.outside_black()
 
 

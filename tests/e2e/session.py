@@ -5,6 +5,7 @@ import array
 import fcntl
 import mmap
 import os
+import re
 import select
 import struct
 import shutil
@@ -139,17 +140,25 @@ class XServer:
             raise Failure("%s failed: %s" % (" ".join(cmd), res.stderr.decode(errors="replace")))
         return res
 
-    def screenshot(self):
-        xwd = subprocess.Popen(["xwd", "-root", "-silent", "-display", self.name],
-                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        ppm = subprocess.run([CONVERT, "xwd:-", "ppm:-"], stdin=xwd.stdout,
-                             stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                             timeout=self.run.limit(30))
-        xwd.stdout.close()
-        xwd.wait()
-        if xwd.returncode != 0 or ppm.returncode != 0:
-            raise Failure("screenshot failed: %s" % ppm.stderr.decode(errors="replace"))
-        return Screenshot.from_ppm(ppm.stdout)
+    def screenshot(self, window=None):
+        """The whole screen, or one window's contents. A capture that xwd gives up on, as
+        it can while the game's window is being set up (Wine does that), is taken again."""
+        which = ["-id", str(window)] if window else ["-root"]
+        for attempt in range(3):
+            xwd = subprocess.Popen(["xwd"] + which + ["-silent", "-display", self.name],
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            ppm = subprocess.run([CONVERT, "xwd:-", "ppm:-"], stdin=xwd.stdout,
+                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                 timeout=self.run.limit(30))
+            xwd.stdout.close()
+            said = xwd.stderr.read().decode(errors="replace")
+            xwd.wait()
+            if xwd.returncode == 0 and ppm.returncode == 0:
+                return Screenshot.from_ppm(ppm.stdout)
+            self.run.log("screenshot %d failed: %s %s" % (
+                attempt + 1, said.strip(), ppm.stderr.decode(errors="replace").strip()))
+            time.sleep(0.2)
+        raise Failure("screenshot failed three times")
 
     def framebuffer(self):
         """The server's screen memory, which it keeps in a file: far quicker to look at than
@@ -176,6 +185,18 @@ class XServer:
             name = self.tool("xdotool", "getwindowname", w.decode(), check_rc=False)
             titles.append(name.stdout.decode(errors="replace").strip())
         return titles
+
+    def toplevels(self):
+        """The root's children as xwininfo lists them: (id, name, (instance, class), width,
+        height), the name and class None where a window has none."""
+        tree = self.tool("xwininfo", "-root", "-children").stdout.decode(errors="replace")
+        found = []
+        for m in re.finditer(r'^\s+(0x[0-9a-f]+) (?:"([^"]*)"|\(has no name\)): '
+                             r'\((?:"([^"]*)" "([^"]*)")?\)\s+(\d+)x(\d+)', tree, re.M):
+            ident, name, inst, cls, w, h = m.groups()
+            found.append((int(ident, 16), name, (inst, cls) if cls is not None else None,
+                          int(w), int(h)))
+        return found
 
     def click(self, x, y):
         self.tool("xdotool", "mousemove", str(x), str(y), "click", "1")

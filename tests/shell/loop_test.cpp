@@ -70,14 +70,20 @@ TEST_F(ScreenLoop, EndFlagSetByFirstTickLetsTheBatchFinishAndOneFrameShow)
     EXPECT_EQ(1, ProbeScreen::frames);
 }
 
-TEST_F(ScreenLoop, QuitOnEntryRunsEntryButNoPass)
+// Leaving the program, by "Leave" or by a signal, is tested before every pass.
+TEST_F(ScreenLoop, QuitOrSignalOnEntryRunsEntryButNoPass)
 {
-    quit = true;
-    speed_count = 4;
-    loop<ProbeScreen>();
-    EXPECT_EQ(1, ProbeScreen::entries);
-    EXPECT_EQ(0, ProbeScreen::frames);
-    EXPECT_EQ(4, speed_count.load());
+    for (bool bysignal : {false, true}) {
+        SCOPED_TRACE(bysignal ? "signal" : "quit");
+        ProbeScreen::reset();
+        quit = !bysignal;
+        signalled = bysignal;
+        speed_count = 4;
+        loop<ProbeScreen>();
+        EXPECT_EQ(1, ProbeScreen::entries);
+        EXPECT_EQ(0, ProbeScreen::frames);
+        EXPECT_EQ(4, speed_count.load());
+    }
 }
 
 TEST_F(ScreenLoop, TimerCallbackAddsOneTick)

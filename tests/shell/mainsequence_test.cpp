@@ -1,11 +1,13 @@
 // A whole run, headless: intro, title, one game, title, Leave; with the music playing.
 #include "support/headless.h"
 
+#include <csignal>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "music/music.h"
+#include "shell/platform.h"
 #include "shell/shell.h"
 
 namespace {
@@ -26,6 +28,8 @@ std::vector<std::vector<int>> script; // keys down at each tick, in order
 BITMAP *titlebegin, *titleleave;      // the two title pictures, for recognising frames
 uintptr_t (*screenline)(BITMAP *, int);
 const size_t MAX_FRAMES = 200;
+size_t signalframe = 0; // the signal is raised once this many frames have shown; 0 never
+int signalraised = 0;
 
 bool same(BITMAP *a, BITMAP *b)
 {
@@ -64,6 +68,8 @@ uintptr_t presented(BITMAP *bmp, int line)
     if (line != DISPLAY_H - 1)
         return address;
     frames.push_back({classify(), dplay});
+    if (frames.size() == signalframe)
+        std::raise(signalraised);
     size_t tick = frames.size() - 1;
     // Only key[]: the press waiting in the keyboard buffer stays, as it would.
     for (int k = 0; k < KEY_MAX; ++k)
@@ -92,6 +98,7 @@ protected:
         }
         resetglobals();
         frames.clear();
+        signalframe = 0;
         screenline = reinterpret_cast<uintptr_t (*)(BITMAP *, int)>(screen->write_bank);
         screen->write_bank = reinterpret_cast<void *>(presented);
     }
@@ -104,6 +111,8 @@ protected:
             unload_duh(music);
         music = nullptr;
         remove_sound();
+        for (int sig : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(sig, SIG_DFL);
         destroy_bitmap(titlebegin);
         destroy_bitmap(titleleave);
         Headless::TearDown();
@@ -175,6 +184,39 @@ TEST_F(WholeRun, EscapeOnTheTitleEndsTheRunWithoutAGame)
     EXPECT_EQ(0, mainsequence());
     ASSERT_LT(frames.size(), MAX_FRAMES) << "the run did not end: " << screens();
     EXPECT_EQ("IT", screens());
+}
+
+// A signal in any screen ends that screen after the pass it came in, and then the run,
+// as "Leave" does: no further frame of any screen, and the normal result.
+TEST_F(WholeRun, SignalEndsTheRunAfterThePassItCameIn)
+{
+    const struct {
+        int sig;
+        size_t frame;
+        bool keywaiting; // ends the intro at its first tick
+        const char *shown;
+    } cases[] = {
+        {SIGINT, 3, false, "I"},   {SIGTERM, 3, false, "I"}, {SIGHUP, 3, false, "I"},
+        {SIGINT, 4, true, "IT"},   {SIGTERM, 4, true, "IT"}, {SIGHUP, 4, true, "IT"},
+        {SIGINT, 8, true, "ITG"},  {SIGTERM, 8, true, "ITG"}, {SIGHUP, 8, true, "ITG"},
+    };
+    platform_catchsignals();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "signal " << c.sig << " at frame " << c.frame);
+        resetglobals();
+        releasekeys();
+        frames.clear();
+        if (c.keywaiting)
+            simulate_keypress((KEY_A << 8) | 'a');
+        script = {{}, {}, {KEY_SPACE}};
+        signalraised = c.sig;
+        signalframe = c.frame;
+        EXPECT_EQ(0, mainsequence());
+        EXPECT_TRUE(signalled);
+        EXPECT_FALSE(quit);
+        EXPECT_EQ(c.frame, frames.size());
+        EXPECT_EQ(c.shown, screens());
+    }
 }
 
 } // namespace

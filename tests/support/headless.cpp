@@ -37,6 +37,8 @@ void releasekeys()
 void resetglobals()
 {
     quit = false;
+    signalled = false;
+    placement = placeon(DISPLAY_W, DISPLAY_H);
     speed_count = 0;
     escpressed = false;
     titletimer = 0;
