@@ -139,9 +139,14 @@ def main(out):
             rows.append(("k = %d: game draw %s alone; 1 + draw / floor" % (k, name.split("/")[1]),
                          "%.1f us cpu; %.3f x floor" % (draw, 1 + draw / floor[1]), "<= 1.2 x",
                          verdict(1 + draw / floor[1] <= 1.2)))
-    for name in sorted(n for n in micro if n.startswith("BM_frameoverfloor/")):
+    def bykandtext(name):
+        fields = dict(f.split(":") for f in name.split("/")[1:])
+        return int(fields.get("k", 4)), fields.get("text", "")
+
+    for name in sorted((n for n in micro if n.startswith("BM_frameoverfloor/")), key=bykandtext):
         b = micro[name][2]
-        rows.append(("game frame %s over floor, alternating, median frames" % name.split("/")[1],
+        k, text = bykandtext(name)
+        rows.append(("k = %d: game frame text:%s over floor, alternating, median frames" % (k, text),
                      "%.1f / %.1f us = %.3f x" % (b["frame_us"], b["floor_us"], b["ratio"]),
                      "<= 1.2 x", verdict(b["ratio"] <= 1.2)))
     music = micro.get("BM_musicsecond")

@@ -1,10 +1,19 @@
 #!/usr/bin/env python3
-"""Draws Vellmora's icon from the game's own font: the title in white on black, as the title
-screen shows it, at every size the desktop asks for. Output is byte-for-byte repeatable."""
+"""Draws Vellmora's icon from the game's own look: the title's first letter in the built-in
+8x8 font, inside the frame that marks the chosen action, on a black rounded square. Writes
+an RGBA PNG at every size the desktop asks for and the same picture as a scalable SVG.
+Output is byte-for-byte repeatable."""
 import os
 import struct
 import sys
 import zlib
+
+GRID = 16       # the picture is drawn on a 16x16 grid and scaled by whole numbers
+RADIUS = 3      # corner radius of the square, in grid units
+FRAME = 2       # inset of the one-unit frame, as the game frames a chosen box
+INK = (255, 255, 255)
+PAPER = (0, 0, 0)
+
 
 def loadglyphs(path):
     """Character -> 8 rows of booleans, from the file the font dump writes."""
@@ -16,62 +25,104 @@ def loadglyphs(path):
     return glyphs
 
 
-def blank(w, h):
-    return [[False] * w for _ in range(h)]
+def inked(glyph):
+    """The rows and columns of a glyph that hold ink: (left, top, right, bottom)."""
+    cols = [x for row in glyph for x, ink in enumerate(row) if ink]
+    rows = [y for y, row in enumerate(glyph) if any(row)]
+    return min(cols), min(rows), max(cols) + 1, max(rows) + 1
 
 
-def stamp(picture, glyphs, text, x, y):
-    for i, ch in enumerate(text):
-        for gy, row in enumerate(glyphs[ch]):
-            for gx, ink in enumerate(row):
-                picture[y + gy][x + i * 8 + gx] |= ink
+def picture(glyphs):
+    """GRID x GRID booleans: the frame and the letter V, centred on its ink."""
+    ink = [[False] * GRID for _ in range(GRID)]
+    last = GRID - 1 - FRAME
+    for i in range(FRAME, last + 1):
+        ink[FRAME][i] = ink[last][i] = ink[i][FRAME] = ink[i][last] = True
+    glyph = glyphs["V"]
+    left, top, right, bottom = inked(glyph)
+    x0 = (GRID - (right - left)) // 2 - left
+    y0 = (GRID - (bottom - top) + 1) // 2 - top
+    for gy, row in enumerate(glyph):
+        for gx, on in enumerate(row):
+            if on:
+                ink[y0 + gy][x0 + gx] = True
+    return ink
 
 
-def title(glyphs):
-    """32x32: the title broken over two lines of four characters."""
-    picture = blank(32, 32)
-    stamp(picture, glyphs, "Vell", 0, 7)
-    stamp(picture, glyphs, "mora", 0, 17)
-    return picture
+def coverage(size, x, y):
+    """How much of pixel (x, y) the rounded square covers, from a 4x4 sample grid."""
+    r = RADIUS * size / GRID
+    if r <= x <= size - r - 1 or r <= y <= size - r - 1:
+        return 1.0
+    inside = 0
+    for sy in range(4):
+        for sx in range(4):
+            px, py = x + (sx + 0.5) / 4, y + (sy + 0.5) / 4
+            cx = min(max(px, r), size - r)
+            cy = min(max(py, r), size - r)
+            inside += (px - cx) ** 2 + (py - cy) ** 2 <= r * r
+    return inside / 16
 
 
-def initial(glyphs):
-    """8x8: the title's first letter, for sizes too small to read the whole word."""
-    picture = blank(8, 8)
-    stamp(picture, glyphs, "V", 0, 0)
-    return picture
+def raster(ink, size):
+    """RGBA rows at one size: the grid scaled by nearest neighbour, the corners smoothed."""
+    rows = []
+    for y in range(size):
+        row = bytearray()
+        for x in range(size):
+            colour = INK if ink[y * GRID // size][x * GRID // size] else PAPER
+            row += bytes(colour) + bytes([round(255 * coverage(size, x, y))])
+        rows.append(bytes(row))
+    return rows
 
 
-def scale(picture, size):
-    """Nearest-neighbour, as the game stretches its own picture."""
-    h, w = len(picture), len(picture[0])
-    return [[picture[y * h // size][x * w // size] for x in range(size)] for y in range(size)]
-
-
-def png(picture):
+def png(rows):
     def chunk(kind, data):
         body = kind + data
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
 
-    h, w = len(picture), len(picture[0])
-    raw = b"".join(b"\0" + b"".join(b"\xff\xff\xff" if ink else b"\0\0\0" for ink in row)
-                   for row in picture)
+    size = len(rows)
+    raw = b"".join(b"\0" + row for row in rows)
     return (b"\x89PNG\r\n\x1a\n"
-            + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
             + chunk(b"IDAT", zlib.compress(raw, 9))
             + chunk(b"IEND", b""))
+
+
+def svg(ink):
+    """The same picture as vector shapes: each run of ink in a row is one rectangle."""
+    runs = []
+    for y, row in enumerate(ink):
+        x = 0
+        while x < GRID:
+            if row[x]:
+                end = x
+                while end < GRID and row[end]:
+                    end += 1
+                runs.append("M%d %dh%dv1h-%dz" % (x, y, end - x, end - x))
+                x = end
+            else:
+                x += 1
+    return ('<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" viewBox="0 0 %d %d">\n'
+            '<rect width="%d" height="%d" rx="%d" fill="#%02x%02x%02x"/>\n'
+            '<path fill="#%02x%02x%02x" shape-rendering="crispEdges" d="%s"/>\n'
+            '</svg>\n' % ((GRID,) * 6 + (RADIUS,) + PAPER + INK + ("".join(runs),)))
 
 
 def main():
     if len(sys.argv) < 4:
         sys.exit("usage: makeicon.py GLYPHS OUTDIR SIZE...")
-    glyphs = loadglyphs(sys.argv[1])
+    ink = picture(loadglyphs(sys.argv[1]))
+    outdir = sys.argv[2]
     for size in map(int, sys.argv[3:]):
-        source = initial(glyphs) if size < 32 else title(glyphs)
-        folder = os.path.join(sys.argv[2], "%dx%d" % (size, size), "apps")
+        folder = os.path.join(outdir, "%dx%d" % (size, size), "apps")
         os.makedirs(folder, exist_ok=True)
         with open(os.path.join(folder, "vellmora.png"), "wb") as f:
-            f.write(png(scale(source, size)))
+            f.write(png(raster(ink, size)))
+    folder = os.path.join(outdir, "scalable", "apps")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "vellmora.svg"), "w") as f:
+        f.write(svg(ink))
 
 
 if __name__ == "__main__":

@@ -65,6 +65,7 @@ void platform_finddata()
         exedir,                             // build tree: the module is copied beside the binary
         exedir + "/../share/vellmora",      // relocated install prefix
         VELLMORA_DATADIR,                   // configured install prefix
+        exedir + "/../share/games/vellmora", // relocated games layout
 #endif
     };
     for (const std::string &dir : candidates) {

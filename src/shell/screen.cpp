@@ -39,17 +39,17 @@ static bool trymode(int card, int w, int h)
     return set_gfx_mode(card, w, h, 0, 0) == 0;
 }
 
-// Full screen at the desktop's own size never switches the monitor's mode; a window is
-// the fallback for servers that refuse it.
+// Full screen at the desktop's own size never switches the monitor's mode. A server that
+// refuses it gets a window that leaves room for a title bar and a panel, then a plain
+// 640x480 one. Without a known desktop size, full screen at 640x480 is the first try.
 static bool openscreen()
 {
-    int w, h;
-    if (get_desktop_resolution(&w, &h) != 0 || w <= 0 || h <= 0)
-        return trymode(GFX_AUTODETECT_FULLSCREEN, DISPLAY_W, DISPLAY_H);
-    if (trymode(GFX_AUTODETECT_FULLSCREEN, w, h))
+    int w = 0, h = 0;
+    const bool known = get_desktop_resolution(&w, &h) == 0 && w > 0 && h > 0;
+    if (trymode(GFX_AUTODETECT_FULLSCREEN, known ? w : DISPLAY_W, known ? h : DISPLAY_H))
         return true;
     const int k = windowscale(w, h);
-    if (trymode(GFX_AUTODETECT_WINDOWED, BUFFER_W * k, BUFFER_H * k))
+    if (known && trymode(GFX_AUTODETECT_WINDOWED, BUFFER_W * k, BUFFER_H * k))
         return true;
     return trymode(GFX_AUTODETECT_WINDOWED, DISPLAY_W, DISPLAY_H);
 }

@@ -511,3 +511,42 @@ def window_fallback(s):
     status = player.wait(10)
     check(status == 0, "SIGTERM ended the windowed game with status %s" % status)
     s.run.log("the title shows crisp at k = 8 in the window; SIGTERM ended it with status 0")
+
+
+@case
+def packaged(s):
+    """The game as a distribution installs it, started from /tmp: the title shows and the
+    music plays from the data directory compiled in, found without any fallback."""
+    datadir = s.datadir
+    check(os.path.isfile(os.path.join(datadir, "xm", "bg.xm")), "no module in %s" % datadir)
+    check(not os.path.exists("/tmp/xm/bg.xm"), "/tmp/xm/bg.xm exists and would be played")
+    # strace names the file behind each descriptor (-y): the witness of where the module
+    # really came from, whatever relative path the game opened it by.
+    trace = s.run.path("strace.log")
+    wrapper = s.run.path("traced-game")
+    with open(wrapper, "w") as f:
+        f.write("#!/bin/sh\nexec strace -f -y --seccomp-bpf -e trace=chdir,openat -o %s %s\n"
+                % (trace, s.binary))
+    os.chmod(wrapper, 0o755)
+    x = XServer(s.run)
+    capture = Capture(s.run)
+    player = Player(s.run, wrapper, x=x, capture=capture, cwd="/tmp")
+    eye = play.Eye(s.run, x, s.font, player)
+    play.intro(eye)
+    eye.x.hold("space")
+    play.title(eye)
+    eye.save("title.png")
+    start = wait_loud(s.run, capture, 0)
+    s.run.log("music heard from %.2f s of sound on" % (start / AUDIO_RATE))
+    leave_by_escape(s, eye, player)
+    with open(trace) as f:
+        lines = f.read().splitlines()
+    chdirs = [l for l in lines if " chdir(" in l and l.endswith("= 0")]
+    check(chdirs and chdirs[0].split(None, 1)[1] == 'chdir("%s") = 0' % datadir,
+          "the game did not go straight to %s: %s" % (datadir, chdirs))
+    module = os.path.join(datadir, "xm", "bg.xm")
+    opened = [l for l in lines if '"xm/bg.xm"' in l and l.endswith("<%s>" % module)]
+    check(opened, "no open of %s in the trace:\n%s"
+          % (module, "\n".join(l for l in lines if "bg.xm" in l)))
+    s.run.log("strace: %s" % chdirs[0])
+    s.run.log("strace: %s" % opened[0])
