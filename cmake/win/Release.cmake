@@ -6,8 +6,8 @@ enable_language(RC)
 # -mwindows makes it a windowed program that opens no console.
 target_link_options(vellmora PRIVATE -static -static-libgcc -static-libstdc++ -mwindows)
 
-# The icon is drawn from the font dump of a native build (MinGW-w64 programs cannot run
-# here), at the sizes Windows shows, and packed into one .ico.
+# The icon is drawn from the font dump of a native build (the cross build runs no Windows
+# program), at the sizes Windows shows, and packed into one .ico.
 set(VELLMORA_GLYPHS "" CACHE FILEPATH "glyphs.txt of a native build of the game")
 if(NOT EXISTS "${VELLMORA_GLYPHS}")
     message(FATAL_ERROR "VELLMORA_GLYPHS='${VELLMORA_GLYPHS}': configure with the glyphs.txt "
