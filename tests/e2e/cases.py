@@ -125,8 +125,7 @@ def intro(s):
     loudness = capture.loudness(capture.samples(0, heard))
     check(loudness == 0, "sound during the intro (a sample %d from silence)" % loudness)
     s.run.log("%.1f s of sound captured during the intro, all silent" % (heard / capture.RATE))
-    eye.x.hold("a")
-    play.title(eye)
+    play.title(eye, 0, "a")
     s.run.log("a key ended the intro; the title shows")
     leave_by_escape(s, eye, player)
 
@@ -138,8 +137,7 @@ def title(s):
     capture = s.capture()
     player, eye = s.start(x, capture)
     play.intro(eye)
-    eye.x.hold("space")
-    play.title(eye)
+    play.title(eye, 0, "space")
     check(play.whole_screen_ok(eye.last), "the title is not the 160x120 picture stretched "
           "four times over the whole screen (first stray pixel at %s)"
           % (eye.last.stray_pixel(),))
@@ -193,8 +191,7 @@ def full_game(s):
     # again.
     wait_grown(s.run, capture, music + 2 * rate)
     began = capture.size()
-    eye.x.hold("space")
-    game = play.opening(eye)
+    game = play.opening(eye, "space")
     opened = capture.size()
     plan = {1: ["Right"], 2: ["Down"], 4: ["Right", "Down"], 5: ["Up"]}
     going_on = True
@@ -268,8 +265,7 @@ def no_module(s):
     capture = s.capture()
     player, eye = s.start(x, capture, binary=binary, cwd=bindir)
     play.to_title(eye)
-    eye.x.hold("space")
-    game = play.opening(eye)
+    game = play.opening(eye, "space")
     play.turn(eye, game)
     play.title(eye, 0, "Escape")
     if s.wine:
