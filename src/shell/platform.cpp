@@ -1,7 +1,10 @@
-// Linux/X11 specifics, kept in one place so the rest of the game stays portable.
+// Linux/X11 and Windows specifics, kept in one place so the rest of the game stays portable.
 #include "shell/platform.h"
 
 #include <allegro.h>
+#ifdef _WIN32
+#include <winalleg.h>
+#endif
 #ifdef ALLEGRO_WITH_XWINDOWS
 #include <xalleg.h>
 #endif
@@ -26,6 +29,18 @@ static bool holdsmodule(const std::string &dir)
     return access((dir + "/" + MODULE_PATH).c_str(), R_OK) == 0;
 }
 
+#ifdef _WIN32
+static std::string executabledir()
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (n == 0 || n >= sizeof path)
+        return std::string();
+    std::string exe(path, n);
+    size_t slash = exe.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : exe.substr(0, slash);
+}
+#else
 static std::string executabledir()
 {
     char path[4096];
@@ -36,16 +51,24 @@ static std::string executabledir()
     size_t slash = exe.rfind('/');
     return slash == std::string::npos ? std::string() : exe.substr(0, slash);
 }
+#endif
 
 void platform_finddatafrom(const std::string &exedir, const std::string &datadir)
 {
+#ifdef _WIN32
+    (void)datadir; // an unpacked zip has no configured prefix
+#endif
     if (access(MODULE_PATH, R_OK) == 0)
         return;
     const std::string candidates[] = {
+#ifdef _WIN32
+        exedir,                              // the unpacked zip: the module is beside the .exe
+#else
         exedir,                              // build tree: the module is copied beside the binary
         exedir + "/../share/vellmora",       // relocated install prefix
         datadir,                             // configured install prefix
         exedir + "/../share/games/vellmora", // relocated games layout
+#endif
     };
     for (const std::string &dir : candidates) {
         if (!dir.empty() && holdsmodule(dir) && chdir(dir.c_str()) == 0)
@@ -66,6 +89,30 @@ void platform_namewindow()
 #endif
 }
 
+#ifdef _WIN32
+// Windows says it with console events instead of signals: Ctrl+C and Ctrl+Break, the
+// console closing, the user logging off, the system shutting down. The game is a windowed
+// program without a console of its own, so these come only when one is attached to it.
+static BOOL WINAPI onconsoleevent(DWORD event)
+{
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        signalled = true;
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void platform_catchsignals()
+{
+    SetConsoleCtrlHandler(onconsoleevent, TRUE);
+}
+#else
 static void onsignal(int)
 {
     signalled = true;
@@ -73,17 +120,13 @@ static void onsignal(int)
 
 void platform_catchsignals()
 {
-#ifndef _WIN32
     struct sigaction action = {};
     action.sa_handler = onsignal;
     sigemptyset(&action.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP})
         sigaction(sig, &action, nullptr);
-#else
-    signal(SIGINT, onsignal);
-    signal(SIGTERM, onsignal);
-#endif
 }
+#endif
 
 void platform_hidepointer()
 {
@@ -93,9 +136,12 @@ void platform_hidepointer()
 
 void platform_fail(const char *what)
 {
-    if (allegro_error[0])
-        std::fprintf(stderr, "vellmora: %s: %s\n", what, allegro_error);
-    else
-        std::fprintf(stderr, "vellmora: %s\n", what);
+    char text[512];
+    std::snprintf(text, sizeof text, allegro_error[0] ? "%s: %s" : "%s", what, allegro_error);
+#ifdef _WIN32
+    // A windowed program has no standard error to read: say it in a message box too.
+    allegro_message("Vellmora cannot start: %s\n", text);
+#endif
+    std::fprintf(stderr, "vellmora: %s\n", text);
     std::exit(1);
 }

@@ -14,12 +14,14 @@ void platform_finddatafrom(const std::string &exedir, const std::string &datadir
 // Called before allegro_init: Allegro names its top-level window as it creates it.
 void platform_namewindow();
 
-// SIGINT, SIGTERM and SIGHUP set `signalled` and nothing else, so the game ends as "Leave"
-// ends it. Called after allegro_init, so that these replace Allegro's own handlers.
+// SIGINT, SIGTERM and SIGHUP (on Windows, the console's events) set `signalled` and nothing
+// else, so the game ends as "Leave" ends it. Called after allegro_init, so that these
+// replace Allegro's own handlers.
 void platform_catchsignals();
 
 // Keeps the system pointer invisible over the game.
 void platform_hidepointer();
 
-// Says on standard error what stopped the start-up and ends the process with status 1.
+// Says on standard error (on Windows, in a message box too) what stopped the start-up and
+// ends the process with status 1.
 [[noreturn]] void platform_fail(const char *what);

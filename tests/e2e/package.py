@@ -8,13 +8,17 @@
   package.py system OUTDIR GLYPHS DISPLAY
                                     install the package built in OUTDIR with dpkg, play it,
                                     purge it and check that nothing of it is left (root only)
+  package.py zip BUILD OUTDIR       make the Windows release's zip from its build (cpack) and
+                                    check what it holds
 """
 import glob
 import os
+import re
 import shutil
 import struct
 import subprocess
 import sys
+import zipfile
 
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
 RUNTIME_PACKAGES = ("liballegro4.4", "libdumb1", "libaldmb1", "libc6")
@@ -28,6 +32,11 @@ FORMER_TAGS = ("bogus-mail-host", "extended-description-is-empty", "no-changelog
                "hardening-no-bindnow", "hardening-no-fortify-functions", "hardening-no-pie",
                "hardening-no-relro", "desktop-entry-lacks-keywords-entry")
 SKIPPED = 77
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+MINGW = "x86_64-w64-mingw32-"
+# What a Windows installation has without anything installed on it.
+WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comdlg32.dll", "ole32.dll",
+                "dinput.dll", "ddraw.dll", "winmm.dll", "dsound.dll", "msvcrt.dll"}
 
 
 class Failure(Exception):
@@ -293,8 +302,55 @@ def system(outdir, glyphs, display):
     print("purged: none of its %d paths left" % len(paths))
 
 
+def check_exe(path):
+    """A 64-bit windowed program that needs only Windows' own DLLs, with its icon and its
+    version information as resources. Returns its version and the DLLs it needs."""
+    headers = run(MINGW + "objdump", "-p", path)
+    check("(PE32+)" in headers, "vellmora.exe is not a 64-bit program")
+    check("(Windows GUI)" in headers, "vellmora.exe is not a windowed program")
+    dlls = {d.lower() for d in re.findall(r"DLL Name: (\S+)", headers)}
+    check(dlls <= WINDOWS_DLLS, "vellmora.exe needs DLLs Windows lacks: %s"
+          % sorted(dlls - WINDOWS_DLLS))
+    resources = run(MINGW + "windres", "-i", path, "-O", "rc")
+    check(re.search(r'"ALLEGRO_ICON" 14 /\* RT_GROUP_ICON', resources),
+          "vellmora.exe has no icon for its window")
+    check(len(re.findall(r"\d+ 3 /\* RT_ICON", resources)) >= 4, "the icon has too few sizes")
+    version = re.search(r'VALUE "ProductVersion", "([^"]*)"', resources)
+    check(version, "vellmora.exe has no version information")
+    return version.group(1), sorted(dlls)
+
+
+def winzip(build, outdir):
+    if os.path.isdir(outdir):
+        shutil.rmtree(outdir)
+    run("cpack", "--config", os.path.join(build, "CPackConfig.cmake"), "-G", "ZIP", "-B", outdir)
+    zips = [f for f in os.listdir(outdir) if f.endswith(".zip")]
+    check(len(zips) == 1, "cpack made %s" % zips)
+    name = zips[0]
+    with zipfile.ZipFile(os.path.join(outdir, name)) as z:
+        names = sorted(n for n in z.namelist() if not n.endswith("/"))
+        want = ["README.txt", "vellmora.exe", "xm/bg.xm"]
+        if os.path.exists(os.path.join(SOURCE, "LICENSE")):
+            want.append("LICENSE")
+        check(names == sorted(want), "the zip holds %s, not %s" % (names, sorted(want)))
+        with open(os.path.join(SOURCE, "xm", "bg.xm"), "rb") as f:
+            check(z.read("xm/bg.xm") == f.read(), "the zip's module differs from xm/bg.xm")
+        readme = z.read("README.txt").decode("ascii")
+        check("\r\n" in readme and "\n" not in readme.replace("\r\n", ""),
+              "README.txt does not have Windows line ends")
+        for word in ("vellmora.exe", "Space", "Escape", "Arrow"):
+            check(word in readme, "README.txt does not mention %s" % word)
+        z.extract("vellmora.exe", outdir)
+    version, dlls = check_exe(os.path.join(outdir, "vellmora.exe"))
+    check(name == "vellmora-%s-win64.zip" % version, "%s does not carry the version %s"
+          % (name, version))
+    print("%s: %s; vellmora.exe %s needs %s" % (name, ", ".join(names), version,
+                                                 ", ".join(dlls)))
+
+
 def main():
-    modes = {"install": (install, 2), "deb": (deb, 2), "system": (system, 3)}
+    modes = {"install": (install, 2), "deb": (deb, 2), "system": (system, 3),
+             "zip": (winzip, 2)}
     if len(sys.argv) < 2 or sys.argv[1] not in modes or len(sys.argv) != 2 + modes[sys.argv[1]][1]:
         print(__doc__, file=sys.stderr)
         return 2

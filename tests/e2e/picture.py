@@ -1,6 +1,5 @@
 """Screenshots reduced to the game's own 160x120 picture, the 8x8 font, and drawing in the
 same way the game draws, so that expected frames can be compared pixel for pixel."""
-import array
 
 BUFFER_W, BUFFER_H = 160, 120
 
@@ -209,9 +208,3 @@ def read_text(pic, font, x, y, n, fg, bg):
         out.append(font.bymask.get(mask, "?") if mask is not None else "?")
     return "".join(out)
 
-
-def pcm_samples(data):
-    """Raw unsigned 16-bit little-endian samples as an array."""
-    a = array.array("H")
-    a.frombytes(data[:len(data) // 2 * 2])
-    return a

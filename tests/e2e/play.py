@@ -152,15 +152,15 @@ def title(eye, selected=0, key=None):
 
 def to_title(eye):
     intro(eye)
-    eye.x.hold("a")
-    title(eye)
+    title(eye, 0, "a")
 
 
 # ---- a game ------------------------------------------------------------------------------
 
-def opening(eye):
-    """Waits for the first frame of a game: an opening line, the top options of one of the
-    option trees, the selection frame on box 0. Returns the model of the game."""
+def opening(eye, key=None):
+    """Waits for the first frame of a game (after holding key, when given): an opening line,
+    the top options of one of the option trees, the selection frame on box 0. Returns the
+    model of the game."""
     candidates = []
     for tree in range(len(story.OPTION_TREES)):
         labels = [c[0] for c in story.OPTION_TREES[tree]]
@@ -175,8 +175,9 @@ def opening(eye):
                 return tree, line
         return None
 
-    tree, line = eye.wait("the opening of a game (an opening line, the first options, the "
-                          "selection frame on box 0)", match)
+    what = ("the opening of a game (an opening line, the first options, the selection frame "
+            "on box 0)")
+    tree, line = eye.press(key, what, match) if key else eye.wait(what, match)
     eye.run.log("game with option tree %d opens with %r" % (tree, line))
     game = story.Game(tree)
     game.panel = line

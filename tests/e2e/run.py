@@ -10,7 +10,7 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from picture import Font  # noqa: E402
-from session import Failure, Run  # noqa: E402
+from session import Failure, Run, Wine  # noqa: E402
 import cases  # noqa: E402
 
 SKIPPED = 77
@@ -26,17 +26,22 @@ def main():
                     help="the X display number to use; others are tried in steps of 100 when "
                          "it is taken")
     ap.add_argument("--source", default=None, help="the source tree")
-    ap.add_argument("--datadir", default="/usr/local/share/vellmora",
+    ap.add_argument("--datadir", default=None,
                     help="where the build was configured to install the music")
+    ap.add_argument("--wine", metavar="PREFIX", default=None,
+                    help="run the binary, a Windows build, under Wine with this prefix")
     args = ap.parse_args()
+    if args.wine and args.case not in cases.WINE_CASES:
+        ap.error("under Wine the cases are %s" % ", ".join(cases.WINE_CASES))
 
     scale = float(os.environ.get("VELLMORA_E2E_TIME_SCALE", "1"))
     displays = [args.display + 100 * i for i in range(20) if args.display + 100 * i < 65536]
     run = Run(os.path.abspath(args.workdir), displays, scale)
-    setup = cases.Setup(run, os.path.abspath(args.binary), Font(args.glyphs), args.source,
-                        args.datadir)
     start = time.monotonic()
     try:
+        wine = Wine(os.path.abspath(args.wine)) if args.wine else None
+        setup = cases.Setup(run, os.path.abspath(args.binary), Font(args.glyphs), args.source,
+                            args.datadir, wine)
         cases.CASES[args.case](setup)
     except cases.Skip as e:
         print("SKIPPED: %s" % e)

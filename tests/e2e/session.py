@@ -1,6 +1,8 @@
 """One end-to-end run: a private X server, the game started as a player starts it, keys held
 through xdotool, screenshots through xwd and ImageMagick, and the sound Allegro mixes written
-to a file through ALSA's file plugin."""
+to a file through ALSA's file plugin. The Windows build runs the same way under Wine."""
+import array
+import fcntl
 import mmap
 import os
 import re
@@ -12,7 +14,7 @@ import subprocess
 import sys
 import time
 
-from picture import Screenshot, pcm_samples
+from picture import Screenshot
 
 CONVERT = "/usr/bin/convert"
 KEY_HOLD = 0.15          # long enough for a 30 Hz poll of the key array to see it
@@ -67,7 +69,9 @@ class XServer:
 
     TOOLS = ("Xvfb", "xdpyinfo", "xdotool", "xwd", "xwininfo", CONVERT)
 
-    def __init__(self, run, width=640, height=480):
+    def __init__(self, run, width=640, height=480, pointer_first=False):
+        # Without a window manager, Wine gives keys to the window under the X pointer.
+        self.pointer_first = pointer_first
         missing = [t for t in self.TOOLS if not shutil.which(t)]
         if missing:
             raise Failure("missing %s: scripts/setup installs them" % ", ".join(missing))
@@ -137,18 +141,24 @@ class XServer:
         return res
 
     def screenshot(self, window=None):
-        """The whole screen, or one window's contents."""
+        """The whole screen, or one window's contents. A capture that xwd gives up on, as
+        it can while the game's window is being set up (Wine does that), is taken again."""
         which = ["-id", str(window)] if window else ["-root"]
-        xwd = subprocess.Popen(["xwd"] + which + ["-silent", "-display", self.name],
-                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        ppm = subprocess.run([CONVERT, "xwd:-", "ppm:-"], stdin=xwd.stdout,
-                             stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                             timeout=self.run.limit(30))
-        xwd.stdout.close()
-        xwd.wait()
-        if xwd.returncode != 0 or ppm.returncode != 0:
-            raise Failure("screenshot failed: %s" % ppm.stderr.decode(errors="replace"))
-        return Screenshot.from_ppm(ppm.stdout)
+        for attempt in range(3):
+            xwd = subprocess.Popen(["xwd"] + which + ["-silent", "-display", self.name],
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            ppm = subprocess.run([CONVERT, "xwd:-", "ppm:-"], stdin=xwd.stdout,
+                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                 timeout=self.run.limit(30))
+            xwd.stdout.close()
+            said = xwd.stderr.read().decode(errors="replace")
+            xwd.wait()
+            if xwd.returncode == 0 and ppm.returncode == 0:
+                return Screenshot.from_ppm(ppm.stdout)
+            self.run.log("screenshot %d failed: %s %s" % (
+                attempt + 1, said.strip(), ppm.stderr.decode(errors="replace").strip()))
+            time.sleep(0.2)
+        raise Failure("screenshot failed three times")
 
     def framebuffer(self):
         """The server's screen memory, which it keeps in a file: far quicker to look at than
@@ -157,6 +167,8 @@ class XServer:
 
     def hold(self, key, seconds=KEY_HOLD):
         """Press and release a key the way a person does, long enough to be seen."""
+        if self.pointer_first:
+            self.tool("xdotool", "mousemove", str(self.size[0] // 2), str(self.size[1] // 2))
         self.tool("xdotool", "keydown", key)
         time.sleep(seconds)
         self.tool("xdotool", "keyup", key)
@@ -164,6 +176,15 @@ class XServer:
     def windows(self, wmclass):
         res = self.tool("xdotool", "search", "--class", wmclass, check_rc=False)
         return [int(w) for w in res.stdout.split()]
+
+    def titled_windows(self):
+        """The titles of every window on the screen that has one."""
+        res = self.tool("xdotool", "search", "--onlyvisible", "--name", ".", check_rc=False)
+        titles = []
+        for w in res.stdout.split():
+            name = self.tool("xdotool", "getwindowname", w.decode(), check_rc=False)
+            titles.append(name.stdout.decode(errors="replace").strip())
+        return titles
 
     def toplevels(self):
         """The root's children as xwininfo lists them: (id, name, (instance, class), width,
@@ -216,15 +237,29 @@ class FrameBuffer:
 
 class Capture:
     """An ALSA configuration that turns the default device into a file of raw samples, found
-    by the game through XDG_CONFIG_HOME."""
+    by the game through XDG_CONFIG_HOME. Allegro writes unsigned 16-bit stereo at 44100 Hz."""
+
+    RATE = AUDIO_RATE   # bytes per second of sound
+    SILENCE = SILENCE
+    LOUD = LOUD
+    SAMPLE = "H"        # array type code of one sample
 
     def __init__(self, run, name="sound"):
         self.home = run.path(name + "-config")
         self.file = run.path(name + ".raw")
+        self.configure()
+
+    def configure(self):
         os.makedirs(os.path.join(self.home, "alsa"))
-        with open(os.path.join(self.home, "alsa", "asoundrc"), "w") as f:
+        self.write_asoundrc(os.path.join(self.home, "alsa", "asoundrc"))
+
+    def write_asoundrc(self, path):
+        with open(path, "w") as f:
             f.write('pcm.!default { type file; slave.pcm "null"; file "%s"; format "raw" }\n'
                     % self.file)
+
+    def env(self):
+        return {"XDG_CONFIG_HOME": self.home}
 
     def size(self):
         try:
@@ -236,31 +271,36 @@ class Capture:
         return os.path.exists(self.file)
 
     def samples(self, start=0, end=None):
+        a = array.array(self.SAMPLE)
         if not self.exists():
-            return pcm_samples(b"")
+            return a
         with open(self.file, "rb") as f:
-            f.seek(start)
+            f.seek(start - start % a.itemsize)
             data = f.read() if end is None else f.read(max(0, end - start))
-        a = pcm_samples(data)
+        a.frombytes(data[:len(data) // a.itemsize * a.itemsize])
         if sys.byteorder == "big":
             a.byteswap()
         return a
 
-    @staticmethod
-    def loudness(samples):
+    def loudness(self, samples):
         """The largest distance of any sample from silence."""
         if not samples:
             return 0
-        return max(max(samples) - SILENCE, SILENCE - min(samples))
+        return max(max(samples) - self.SILENCE, self.SILENCE - min(samples))
+
+    def first_loud(self, samples):
+        """The index of the first sample that is sound, or None."""
+        return next((i for i, v in enumerate(samples) if abs(v - self.SILENCE) >= self.LOUD),
+                    None)
 
     def longest_silence(self, start, end):
         """The longest stretch of exact silence between two file offsets, in seconds of
         sound, measured in tenths of a second."""
-        step = AUDIO_RATE // 10
+        step = self.RATE // 10
         longest = run = 0
         for pos in range(start - start % 4, end - step + 1, step):
             s = self.samples(pos, pos + step)
-            if min(s) == max(s) == SILENCE:
+            if min(s) == max(s) == self.SILENCE:
                 run += 1
                 longest = max(longest, run)
             else:
@@ -310,11 +350,72 @@ class Capture:
         return hits
 
 
+class WineCapture(Capture):
+    """The same for the Windows build under Wine, whose sound reaches ALSA through Wine's own
+    driver: an .asoundrc in the private HOME, and a file of 48 kHz stereo float32 samples,
+    whatever the file's header says. Only the checks on loudness and silence apply to it."""
+
+    RATE = 48000 * 8
+    SILENCE = 0.0
+    LOUD = LOUD / 32768
+    SAMPLE = "f"
+
+    def configure(self):
+        os.makedirs(self.home)
+        self.write_asoundrc(os.path.join(self.home, ".asoundrc"))
+
+    def env(self):
+        return {"HOME": self.home}
+
+
+class Wine:
+    """A Wine prefix of the tests' own, made once and shared by the cases that run one after
+    another; a crash ends the program instead of waiting in the debugger."""
+
+    SECONDS = 300  # no run under Wine outlives this
+
+    def __init__(self, prefix):
+        self.prefix = prefix
+        if not shutil.which("wine") or not shutil.which("wineserver"):
+            raise Failure("missing wine: scripts/setup installs it")
+
+    def env(self):
+        return {"WINEPREFIX": self.prefix, "WINEDEBUG": "-all",
+                "WINEDLLOVERRIDES": "mscoree,mshtml=;winedbg.exe=d"}
+
+    def launcher(self):
+        return ["timeout", "-k", "10", str(self.SECONDS), "wine"]
+
+    def ready(self, run):
+        """Makes the prefix if it is not there yet, and ends any Wine left running in it."""
+        os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
+        env = dict(os.environ, **self.env())
+        env.pop("DISPLAY", None)
+        with open(self.prefix + ".lock", "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            if not os.path.exists(os.path.join(self.prefix, "system.reg")):
+                run.log("making the Wine prefix %s" % self.prefix)
+                subprocess.run(["timeout", "120", "wineboot", "-i"], env=env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.stop(env)
+            check(os.path.exists(os.path.join(self.prefix, "system.reg")),
+                  "wineboot made no prefix in %s" % self.prefix)
+        run.cleanups.append(lambda: self.stop(env))
+
+    @staticmethod
+    def stop(env):
+        subprocess.run(["timeout", "30", "wineserver", "-k"], env=env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["timeout", "30", "wineserver", "-w"], env=env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 class Player:
     """The game, started as a player starts it: no arguments, in a working directory of the
     harness's choosing, with a clean environment apart from what the case adds."""
 
-    def __init__(self, run, binary, x=None, cwd=None, capture=None, env=None, name="game"):
+    def __init__(self, run, binary, x=None, cwd=None, capture=None, env=None, name="game",
+                 wine=None):
         self.run = run
         self.name = name
         self.cwd = cwd or run.path(name + "-cwd")
@@ -327,11 +428,14 @@ class Player:
         if x:
             environ.update(x.env())
         if capture:
-            environ["XDG_CONFIG_HOME"] = capture.home
+            environ.update(capture.env())
+        if wine:
+            environ.update(wine.env())
         environ.update(env or {})
         self.stdout_path = run.path(name + ".stdout")
         self.stderr_path = run.path(name + ".stderr")
-        self.proc = subprocess.Popen([binary], cwd=self.cwd, env=environ,
+        command = (wine.launcher() if wine else []) + [binary]
+        self.proc = subprocess.Popen(command, cwd=self.cwd, env=environ,
                                      stdin=subprocess.DEVNULL,
                                      stdout=open(self.stdout_path, "wb"),
                                      stderr=open(self.stderr_path, "wb"),

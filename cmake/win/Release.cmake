@@ -1,0 +1,59 @@
+# The Windows release: one self-contained vellmora.exe with its icon and version information,
+# the music beside it, and the zip players download (`cpack` in the build directory).
+enable_language(RC)
+
+# Nothing to install on the player's machine: the C and C++ runtimes go into the .exe, and
+# -mwindows makes it a windowed program that opens no console.
+target_link_options(vellmora PRIVATE -static -static-libgcc -static-libstdc++ -mwindows)
+
+# The icon is drawn from the font dump of a native build (the cross build runs no Windows
+# program), at the sizes Windows shows, and packed into one .ico.
+set(VELLMORA_GLYPHS "" CACHE FILEPATH "glyphs.txt of a native build of the game")
+if(NOT EXISTS "${VELLMORA_GLYPHS}")
+    message(FATAL_ERROR "VELLMORA_GLYPHS='${VELLMORA_GLYPHS}': configure with the glyphs.txt "
+        "that a native build writes (cmake --build build --target vellmora_icons)")
+endif()
+set(ico_sizes 16 32 48 256)
+set(ico_pngs)
+foreach(size IN LISTS ico_sizes)
+    list(APPEND ico_pngs ${CMAKE_CURRENT_BINARY_DIR}/icons/${size}x${size}/apps/vellmora.png)
+endforeach()
+set(VELLMORA_ICO ${CMAKE_CURRENT_BINARY_DIR}/vellmora.ico)
+add_custom_command(OUTPUT ${VELLMORA_ICO}
+    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/makeicon.py
+        ${VELLMORA_GLYPHS} ${CMAKE_CURRENT_BINARY_DIR}/icons ${ico_sizes}
+    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/makeico.py ${VELLMORA_ICO} ${ico_pngs}
+    DEPENDS ${PROJECT_SOURCE_DIR}/tools/makeicon.py ${PROJECT_SOURCE_DIR}/tools/makeico.py
+        ${VELLMORA_GLYPHS}
+    VERBATIM)
+configure_file(${PROJECT_SOURCE_DIR}/dist/vellmora.rc.in ${CMAKE_CURRENT_BINARY_DIR}/vellmora.rc @ONLY)
+target_sources(vellmora PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/vellmora.rc)
+set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/vellmora.rc PROPERTIES
+    OBJECT_DEPENDS ${VELLMORA_ICO})
+
+# Draws text into a bitmap above 4 GB, with everything below reserved: the check that
+# Allegro keeps whole 64-bit addresses.
+add_executable(vellmora_highmem tests/win/highmem.cpp)
+target_compile_options(vellmora_highmem PRIVATE ${VELLMORA_WARNINGS})
+target_link_options(vellmora_highmem PRIVATE -static -static-libgcc -static-libstdc++)
+target_link_libraries(vellmora_highmem PRIVATE vellmora_allegro)
+
+# The zip: flat, so that unpacking it gives the game and its folder of music side by side.
+install(TARGETS vellmora RUNTIME DESTINATION .)
+install(FILES xm/bg.xm DESTINATION xm)
+configure_file(dist/windows-readme.txt ${CMAKE_CURRENT_BINARY_DIR}/README.txt @ONLY
+    NEWLINE_STYLE CRLF)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+if(EXISTS ${PROJECT_SOURCE_DIR}/LICENSE)
+    install(FILES LICENSE DESTINATION .)
+endif()
+set(CPACK_PACKAGE_NAME vellmora)
+set(CPACK_PACKAGE_VENDOR "Vellmora")
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_FILE_NAME vellmora-${PROJECT_VERSION}-win64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
+
+enable_testing()
+add_subdirectory(tests/win)
