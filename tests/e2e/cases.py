@@ -559,7 +559,7 @@ def packaged(s):
     check(x.windows("^%s$" % wmclass),
           "no window of class %s, the desktop entry's StartupWMClass" % wmclass)
     start = wait_loud(s.run, capture, 0)
-    s.run.log("music heard from %.2f s of sound on" % (start / AUDIO_RATE))
+    s.run.log("music heard from %.2f s of sound on" % (start / capture.RATE))
     leave_by_escape(s, eye, player)
     with open(trace) as f:
         lines = f.read().splitlines()
