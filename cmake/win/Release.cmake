@@ -31,22 +31,13 @@ target_sources(vellmora PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/vellmora.rc)
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/vellmora.rc PROPERTIES
     OBJECT_DEPENDS ${VELLMORA_ICO})
 
-# Draws text into a bitmap above 4 GB, with everything below reserved: the check that
-# Allegro keeps whole 64-bit addresses.
-add_executable(vellmora_highmem tests/win/highmem.cpp)
-target_compile_options(vellmora_highmem PRIVATE ${VELLMORA_WARNINGS})
-target_link_options(vellmora_highmem PRIVATE -static -static-libgcc -static-libstdc++)
-target_link_libraries(vellmora_highmem PRIVATE vellmora_allegro)
-
 # The zip: flat, so that unpacking it gives the game and its folder of music side by side.
 install(TARGETS vellmora RUNTIME DESTINATION .)
 install(FILES xm/bg.xm DESTINATION xm)
 configure_file(dist/windows-readme.txt ${CMAKE_CURRENT_BINARY_DIR}/README.txt @ONLY
     NEWLINE_STYLE CRLF)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
-if(EXISTS ${PROJECT_SOURCE_DIR}/LICENSE)
-    install(FILES LICENSE DESTINATION .)
-endif()
+install(FILES LICENSE DESTINATION .)
 set(CPACK_PACKAGE_NAME vellmora)
 set(CPACK_PACKAGE_VENDOR "Vellmora")
 set(CPACK_GENERATOR ZIP)

@@ -423,12 +423,10 @@ def scales(s):
         play.intro(eye)
         check(eye.last.k == k, "the picture is looked for at k = %d on %dx%d, not %d"
               % (eye.last.k, w, h, k))
-        eye.x.hold("a")
-        play.title(eye)
+        play.title(eye, 0, "a")
         crisp(eye, "the title")
         eye.save("title-%dx%d.png" % (w, h))
-        eye.x.hold("space")
-        play.opening(eye)
+        play.opening(eye, "space")
         crisp(eye, "the opening of a game")
         play.title(eye, 0, "Escape")
         leave_by_escape(s, eye, player)
@@ -443,13 +441,12 @@ SIGNAL_DELAYS = (0.0, 0.15, 0.4)  # after the screen shows: the signal meets the
 
 
 def reach(eye, where):
-    play.intro(eye)
-    if where != "intro":
-        eye.x.hold("a")
-        play.title(eye)
+    if where == "intro":
+        play.intro(eye)
+        return
+    play.to_title(eye)
     if where == "game":
-        eye.x.hold("space")
-        play.opening(eye)
+        play.opening(eye, "space")
 
 
 @case
@@ -543,13 +540,11 @@ def packaged(s):
         f.write("#!/bin/sh\nexec strace -f -y --seccomp-bpf -e trace=chdir,openat -o %s %s\n"
                 % (trace, s.binary))
     os.chmod(wrapper, 0o755)
-    x = XServer(s.run)
-    capture = Capture(s.run)
-    player = Player(s.run, wrapper, x=x, capture=capture, cwd="/tmp")
-    eye = play.Eye(s.run, x, s.font, player)
+    x = s.xserver()
+    capture = s.capture()
+    player, eye = s.start(x, capture, binary=wrapper, cwd="/tmp")
     play.intro(eye)
-    eye.x.hold("space")
-    play.title(eye)
+    play.title(eye, 0, "space")
     eye.save("title.png")
     # Docks match the window to its launcher by the desktop entry's StartupWMClass.
     with open(os.path.join(os.path.dirname(datadir.rstrip("/")), "..", "applications",
