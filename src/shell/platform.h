@@ -1,14 +1,21 @@
 // Platform specifics: the data directory, the window's name, signals, the hidden pointer
-// and fatal start-up failures.
+// and fatal start-up failures. Each platform has a file of its own: platform_linux.cpp,
+// platform_windows.cpp.
 #pragma once
 
 #include <string>
+#include <vector>
+
+const char MODULE_PATH[] = "xm/bg.xm"; // the music, relative to the data directory
 
 // Makes the directory that holds xm/bg.xm the working directory when the current one
 // does not; never fails (without the module the game is merely silent).
 void platform_finddata();
 // The same search from a given executable's directory and configured data directory.
 void platform_finddatafrom(const std::string &exedir, const std::string &datadir);
+// Stays where it is when the working directory holds the module, else enters the first
+// candidate that does; stays put when none does.
+void enterdatadir(const std::vector<std::string> &candidates);
 
 // Names the window for docks and task bars, so they match it to the game's launcher.
 // Called before allegro_init: Allegro names its top-level window as it creates it.
@@ -25,3 +32,4 @@ void platform_hidepointer();
 // Says on standard error (on Windows, in a message box too) what stopped the start-up and
 // ends the process with status 1.
 [[noreturn]] void platform_fail(const char *what);
+std::string failuretext(const char *what); // what, then Allegro's reason if it gave one

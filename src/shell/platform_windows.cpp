@@ -1,0 +1,75 @@
+// Windows specifics, so the rest of the game stays portable.
+#include "shell/platform.h"
+
+#include <allegro.h>
+#include <winalleg.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "shell/shell.h"
+
+static std::string executabledir()
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (n == 0 || n >= sizeof path)
+        return std::string();
+    std::string exe(path, n);
+    size_t slash = exe.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : exe.substr(0, slash);
+}
+
+void platform_finddatafrom(const std::string &exedir, const std::string &)
+{
+    // An unpacked zip has no configured prefix: the module is beside the .exe.
+    enterdatadir({exedir});
+}
+
+void platform_finddata()
+{
+    platform_finddatafrom(executabledir(), std::string());
+}
+
+void platform_namewindow()
+{
+    // The window's title, set with the screen, is all Windows shows.
+}
+
+// Windows says it with console events instead of signals: Ctrl+C and Ctrl+Break, the
+// console closing, the user logging off, the system shutting down. The game is a windowed
+// program without a console of its own, so these come only when one is attached to it.
+static BOOL WINAPI onconsoleevent(DWORD event)
+{
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        signalled = true;
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void platform_catchsignals()
+{
+    SetConsoleCtrlHandler(onconsoleevent, TRUE);
+}
+
+void platform_hidepointer()
+{
+    show_os_cursor(0);
+}
+
+void platform_fail(const char *what)
+{
+    const std::string text = failuretext(what);
+    // A windowed program has no standard error to read: say it in a message box too.
+    allegro_message("Vellmora cannot start: %s\n", text.c_str());
+    std::fprintf(stderr, "vellmora: %s\n", text.c_str());
+    std::exit(1);
+}
