@@ -6,3 +6,5 @@ std::atomic<int> speed_count(0);
 bool escpressed = false;
 BITMAP *buffer = nullptr;
 std::atomic<bool> signalled(false);
+bool calm = false;
+bool startwindowed = false;

@@ -18,6 +18,8 @@ extern std::atomic<int> speed_count; // pending logic ticks; raised by the timer
 extern bool escpressed;              // Escape was down at the previous tick of this screen
 extern BITMAP *buffer;               // the 160x120 back buffer every screen draws into
 extern std::atomic<bool> signalled;  // SIGINT, SIGTERM or SIGHUP came: end as "Leave" does
+extern bool calm;                    // the splash changes its colour at most 3 times a second
+extern bool startwindowed;           // start in a window rather than full screen
 
 // Where the back buffer lands on the screen: k screen pixels for every buffer pixel.
 struct Placement {
