@@ -1,13 +1,15 @@
 // Vellmora's entry point: everything else lives in the game library.
 #include <allegro.h>
 
+#include "shell/commandline.h"
 #include "shell/platform.h"
 #include "shell/shell.h"
 
 int main(int argc, char **argv)
 {
-    (void)argc;
-    (void)argv;
+    const int status = commandline(argc, argv);
+    if (status >= 0)
+        return status;
     platform_finddata();
     init();
     return mainsequence();

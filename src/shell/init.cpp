@@ -16,6 +16,7 @@ void init()
                       "(the game needs an X display; is DISPLAY set?)");
     // Allegro's own handlers are in place now; ours replace them.
     platform_catchsignals();
+    platform_quietsound();
     init_sound();
     set_color_depth(32);
     install_keyboard();

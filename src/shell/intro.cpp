@@ -8,12 +8,16 @@
 int titletimer = 0;
 bool finishedtitle = false;
 
+static int calmcolour = 0;     // the colour a calm splash shows until its next change
+static int calmperiod = -1;    // which period of CALM_COLOUR_TICKS calmcolour belongs to
+
 void IntroLoop::enter()
 {
     // Ticks that piled up while the screen mode was being set are not the intro's.
     speed_count = 0;
     titletimer = 0;
     finishedtitle = false;
+    calmperiod = -1;
 }
 
 bool IntroLoop::finished()
@@ -31,13 +35,29 @@ void IntroLoop::logic()
     }
 }
 
-void IntroLoop::draw()
+static int randomcolour()
 {
-    clear_to_color(buffer, makecol(0, 0, 0));
     // Three separate draws, blue first: the order fixes which colour a seed gives.
     int blue = rand() % 255;
     int green = rand() % 255;
     int red = rand() % 255;
-    textout_ex(buffer, font, "Ossiander presents", 4, 50, makecol(red, green, blue),
-               makecol(0, 0, 0));
+    return makecol(red, green, blue);
+}
+
+// Counted in ticks rather than frames, so a fast display cannot make it flash faster.
+static int steadycolour()
+{
+    const int period = titletimer / CALM_COLOUR_TICKS;
+    if (period != calmperiod) {
+        calmperiod = period;
+        calmcolour = randomcolour();
+    }
+    return calmcolour;
+}
+
+void IntroLoop::draw()
+{
+    clear_to_color(buffer, makecol(0, 0, 0));
+    const int colour = calm ? steadycolour() : randomcolour();
+    textout_ex(buffer, font, "Ossiander presents", 4, 50, colour, makecol(0, 0, 0));
 }

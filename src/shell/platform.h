@@ -26,8 +26,16 @@ void platform_namewindow();
 // replace Allegro's own handlers.
 void platform_catchsignals();
 
+// Keeps the sound library's own complaints off standard error: without a sound device the
+// game says so in one line of its own. Called before the sound is installed.
+void platform_quietsound();
+
 // Keeps the system pointer invisible over the game.
 void platform_hidepointer();
+
+// Prints what the command line answers: on standard output, or standard error when it is
+// an error. On Windows, with no console to print to, in a message box.
+void platform_say(const std::string &text, bool error);
 
 // Says on standard error (on Windows, in a message box too) what stopped the start-up and
 // ends the process with status 1.

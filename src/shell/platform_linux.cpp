@@ -3,6 +3,7 @@
 
 #include <allegro.h>
 #include <xalleg.h>
+#include <dlfcn.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -63,10 +64,33 @@ void platform_catchsignals()
         sigaction(sig, &action, nullptr);
 }
 
+static void ignorealsa(const char *, int, const char *, int, const char *, ...)
+{
+}
+
+// Allegro's ALSA driver is a plugin that loads alsa-lib itself; loading it first, for good,
+// lets its error handler be replaced without linking the game to ALSA.
+void platform_quietsound()
+{
+    using Handler = void (*)(const char *, int, const char *, int, const char *, ...);
+    void *alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL);
+    if (!alsa)
+        return;
+    auto sethandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
+    if (sethandler)
+        sethandler(ignorealsa);
+}
+
 void platform_hidepointer()
 {
     // Allegro's X11 window already carries a blank cursor; this keeps it blank.
     show_os_cursor(0);
+}
+
+void platform_say(const std::string &text, bool error)
+{
+    std::fputs(text.c_str(), error ? stderr : stdout);
+    std::fflush(error ? stderr : stdout);
 }
 
 void platform_fail(const char *what)

@@ -60,9 +60,38 @@ void platform_catchsignals()
     SetConsoleCtrlHandler(onconsoleevent, TRUE);
 }
 
+void platform_quietsound()
+{
+    // DirectSound says nothing on standard error.
+}
+
 void platform_hidepointer()
 {
     show_os_cursor(0);
+}
+
+// A windowed program has standard streams only when they were redirected, or once it
+// attaches to the console of the shell that started it.
+static FILE *consolestream(bool error)
+{
+    const DWORD which = error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
+    HANDLE h = GetStdHandle(which);
+    if (h != nullptr && h != INVALID_HANDLE_VALUE)
+        return error ? stderr : stdout;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS))
+        return nullptr;
+    return std::freopen("CONOUT$", "w", error ? stderr : stdout);
+}
+
+void platform_say(const std::string &text, bool error)
+{
+    FILE *out = consolestream(error);
+    if (out) {
+        std::fputs(text.c_str(), out);
+        std::fflush(out);
+        return;
+    }
+    MessageBoxA(nullptr, text.c_str(), "Vellmora", error ? MB_ICONERROR : MB_ICONINFORMATION);
 }
 
 void platform_fail(const char *what)

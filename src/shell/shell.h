@@ -12,6 +12,9 @@ const int DISPLAY_W = 640; // screen when the desktop's size is unknown, and las
 const int DISPLAY_H = 480;
 const int TICKS_PER_SECOND = 30; // logic rate
 const int INTRO_TICKS = 6000;     // the intro gives up waiting after this many ticks
+// A calm splash keeps each colour this many ticks: 2.5 changes a second, safely under the
+// three flashes a second that photosensitivity guidance allows, even when ticks bunch.
+const int CALM_COLOUR_TICKS = 12;
 
 extern bool quit;                    // the player chose to leave the program
 extern std::atomic<int> speed_count; // pending logic ticks; raised by the timer thread

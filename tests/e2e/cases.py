@@ -567,3 +567,101 @@ def packaged(s):
           % (module, "\n".join(l for l in lines if "bg.xm" in l)))
     s.run.log("strace: %s" % chdirs[0])
     s.run.log("strace: %s" % opened[0])
+
+
+# ---- the command line and the calm splash -----------------------------------------------
+
+# What each command line does, with or without a display: status, standard output, and the
+# one line on standard error when it is refused.
+COMMAND_LINES = [
+    (["--version"], 0, "vellmora 1.0.0\n", None),
+    (["--help"], 0, "Usage: vellmora [OPTION]...", None),
+    (["--bogus"], 2, "", "--bogus"),
+    (["-x"], 2, "", "-x"),
+    (["save.dat"], 2, "", "save.dat"),
+    (["--windowed", "--", "--help"], 2, "", "--help"),
+]
+
+
+@case
+def command_line(s):
+    """--help and --version answer and end; anything unknown is refused in one line with
+    status 2; none of it needs a display or opens a window."""
+    x = s.xserver()
+    before = x.windows("Vellmora")
+    for display in (False, True):
+        for n, (args, status, out, named) in enumerate(COMMAND_LINES):
+            what = "%s %s a display" % (" ".join(args), "with" if display else "without")
+            player = Player(s.run, s.binary, x=x if display else None, args=args,
+                            name="cli-%s-%d" % ("x" if display else "none", n))
+            got = player.wait(10)
+            stdout, stderr = player.stdout(), player.stderr()
+            check(got == status, "%s: status %s, not %s" % (what, got, status))
+            if status == 0:
+                check(stdout.startswith(out) and stderr == "",
+                      "%s: printed %r, error %r" % (what, stdout[:80], stderr))
+            else:
+                lines = stderr.splitlines()
+                check(stdout == "" and len(lines) == 1 and named in lines[0]
+                      and "--help" in lines[0] and lines[0].startswith("vellmora: "),
+                      "%s: not one line naming %s and --help: %r" % (what, named, stderr))
+            s.run.log("%s: status %d" % (what, got))
+    check(x.windows("Vellmora") == before, "a window was left open by an answer")
+
+
+def ink_colour(fb, k, x0, y0):
+    """The colour most of the intro line's pixels have on the screen right now, or None."""
+    counts = {}
+    for by in range(50, 58):
+        for bx in range(4, 4 + 18 * 8):
+            c = fb.pixel(x0 + bx * k, y0 + by * k)
+            if c:
+                counts[c] = counts.get(c, 0) + 1
+    return max(counts, key=counts.get) if counts else None
+
+
+def colour_changes(s, x, args=(), env=None, seconds=3.0):
+    """Starts the game, watches its splash line in the X server's memory as fast as it can
+    and returns the most colour changes seen within any one second."""
+    player, eye = s.start(x, args=args, env=env)
+    play.intro(eye)
+    fb = x.framebuffer()
+    changes, last = [], None
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        c = ink_colour(fb, 4, 0, 0)
+        if c is not None and last is not None and c != last:
+            changes.append(time.monotonic())
+        last = c if c is not None else last
+    fb.close()
+    player.kill()
+    return max((sum(1 for t in changes if first <= t < first + 1.0) for first in changes),
+               default=0)
+
+
+@case
+def calm_splash(s):
+    """--calm and VELLMORA_CALM=1: the splash's colour changes, but at most three times in
+    any second; by default it changes at every frame."""
+    x = s.xserver()
+    most = colour_changes(s, x)
+    check(most > 10, "by default the splash changed its colour only %d times a second" % most)
+    s.run.log("default: up to %d colour changes within a second" % most)
+    for args, env in ((["--calm"], None), ([], {"VELLMORA_CALM": "1"})):
+        what = " ".join(args) or "VELLMORA_CALM=1"
+        most = colour_changes(s, x, args, env)
+        check(1 <= most <= 3, "%s: up to %d colour changes within a second" % (what, most))
+        s.run.log("%s: up to %d colour changes within a second" % (what, most))
+
+
+@case
+def quiet_without_sound(s):
+    """With no sound device the game plays silently and says nothing of ALSA's."""
+    x = s.xserver()
+    player, eye = s.start(x)
+    play.to_title(eye)
+    leave_by_escape(s, eye, player)
+    err = player.stderr()
+    check("ALSA lib" not in err and len(err.splitlines()) <= 1,
+          "standard error without a sound device: %r" % err)
+    s.run.log("standard error without a sound device: %r" % err)

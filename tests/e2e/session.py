@@ -411,11 +411,12 @@ class Wine:
 
 
 class Player:
-    """The game, started as a player starts it: no arguments, in a working directory of the
-    harness's choosing, with a clean environment apart from what the case adds."""
+    """The game, started as a player starts it: with the arguments a case gives (none by
+    default), in a working directory of the harness's choosing, with a clean environment
+    apart from what the case adds."""
 
     def __init__(self, run, binary, x=None, cwd=None, capture=None, env=None, name="game",
-                 wine=None):
+                 wine=None, args=()):
         self.run = run
         self.name = name
         self.cwd = cwd or run.path(name + "-cwd")
@@ -434,7 +435,7 @@ class Player:
         environ.update(env or {})
         self.stdout_path = run.path(name + ".stdout")
         self.stderr_path = run.path(name + ".stderr")
-        command = (wine.launcher() if wine else []) + [binary]
+        command = (wine.launcher() if wine else []) + [binary] + list(args)
         self.proc = subprocess.Popen(command, cwd=self.cwd, env=environ,
                                      stdin=subprocess.DEVNULL,
                                      stdout=open(self.stdout_path, "wb"),

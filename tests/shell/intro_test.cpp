@@ -2,6 +2,7 @@
 #include "support/headless.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "shell/loop.h"
 #include "shell/shell.h"
@@ -150,6 +151,92 @@ TEST_F(Intro, EachFrameDrawsItsColourBlueGreenRedOnBlack)
                 ASSERT_TRUE(c == expected || c == makecol(0, 0, 0)) << x << "," << y;
             }
     }
+}
+
+} // namespace
+
+namespace {
+
+// Reads the text's colour from the buffer, where the first glyph's ink is.
+int inkcolour()
+{
+    for (int y = 50; y < 58; ++y)
+        for (int x = 4; x < 12; ++x)
+            if (pixel(buffer, x, y) != makecol(0, 0, 0))
+                return pixel(buffer, x, y);
+    return makecol(0, 0, 0);
+}
+
+class CalmIntro : public Intro {
+protected:
+    void TearDown() override
+    {
+        calm = false;
+        Intro::TearDown();
+    }
+};
+
+// Calm: one colour for every frame of a period of ticks, however many frames it draws,
+// and a new colour (a new draw of three numbers) when the next period begins.
+TEST_F(CalmIntro, KeepsEachColourForAPeriodOfTicks)
+{
+    calm = true;
+    srand(99);
+    IntroLoop::enter();
+    std::vector<int> colours; // the colour at each tick, drawn three frames a tick
+    for (int tick = 0; tick < 5 * CALM_COLOUR_TICKS; ++tick) {
+        for (int frame = 0; frame < 3; ++frame) {
+            IntroLoop::draw();
+            if (frame > 0)
+                ASSERT_EQ(colours.back(), inkcolour()) << "tick " << tick;
+            else
+                colours.push_back(inkcolour());
+        }
+        ticks(1);
+    }
+    int changes = 0;
+    for (size_t i = 1; i < colours.size(); ++i) {
+        if (colours[i] != colours[i - 1]) {
+            ++changes;
+            EXPECT_EQ(0u, i % CALM_COLOUR_TICKS) << "changed at tick " << i;
+        }
+    }
+    // Random colours may repeat by chance, but not four times in a row.
+    EXPECT_GE(changes, 1);
+    EXPECT_LE(changes, 4);
+}
+
+TEST_F(CalmIntro, StartsAfreshOnEntry)
+{
+    calm = true;
+    srand(5);
+    IntroLoop::enter();
+    IntroLoop::draw();
+    srand(6);
+    IntroLoop::draw(); // same period: no new draw, so the seed does not matter
+    const int first = inkcolour();
+    srand(5);
+    IntroLoop::enter();
+    IntroLoop::draw();
+    EXPECT_EQ(first, inkcolour());
+    // A fresh entry draws again from the current seed.
+    srand(1234);
+    const int b = rand() % 255, g = rand() % 255, r = rand() % 255;
+    srand(1234);
+    IntroLoop::enter();
+    IntroLoop::draw();
+    EXPECT_EQ(makecol(r, g, b), inkcolour());
+}
+
+TEST_F(CalmIntro, DefaultStillChangesEveryFrame)
+{
+    calm = false;
+    srand(42);
+    IntroLoop::enter();
+    IntroLoop::draw();
+    const int a = inkcolour();
+    IntroLoop::draw();
+    EXPECT_NE(a, inkcolour());
 }
 
 } // namespace
