@@ -8,6 +8,8 @@
   package.py system OUTDIR GLYPHS DISPLAY
                                     install the package built in OUTDIR with dpkg, play it,
                                     purge it and check that nothing of it is left (root only)
+  package.py refused BUILD OUTDIR   cpack -G DEB in a build that is not the distribution's:
+                                    refused, naming the build that makes the package
   package.py zip BUILD OUTDIR       make the Windows release's zip from its build (cpack) and
                                     check what it holds
 """
@@ -196,6 +198,34 @@ def build_package(source, outdir):
     return os.path.join(pkgdir, debs[0])
 
 
+def cached(build, name):
+    with open(os.path.join(build, "CMakeCache.txt")) as f:
+        for line in f:
+            if line.startswith(name + ":"):
+                return line.split("=", 1)[1].strip()
+    return ""
+
+
+def refused(build, outdir):
+    """A package with section games must hold a game in /usr/games: any other build would
+    make one that installs to /usr/local/bin, so cpack must refuse it and say how."""
+    if (cached(build, "VELLMORA_GAMES_LAYOUT") == "ON"
+            and cached(build, "CMAKE_INSTALL_PREFIX") == "/usr"):
+        raise Skip("this build is the distribution's own")
+    if os.path.isdir(outdir):
+        shutil.rmtree(outdir)
+    res = subprocess.run(["cpack", "--config", os.path.join(build, "CPackConfig.cmake"),
+                          "-G", "DEB", "-B", outdir],
+                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    out = res.stdout.decode()
+    check(res.returncode != 0, "cpack made a package from a non-distribution build:\n" + out)
+    check("-DCMAKE_INSTALL_PREFIX=/usr" in out and "-DVELLMORA_GAMES_LAYOUT=ON" in out,
+          "cpack refused without naming the distribution build:\n" + out)
+    debs = glob.glob(os.path.join(outdir, "**", "*.deb"), recursive=True)
+    check(not debs, "a package was left behind: %s" % debs)
+    print("refused: " + " ".join(out.split()))
+
+
 def deb(source, outdir):
     package = build_package(source, outdir)
     control = dict(line.partition(":")[::2] for line in
@@ -350,7 +380,7 @@ def winzip(build, outdir):
 
 def main():
     modes = {"install": (install, 2), "deb": (deb, 2), "system": (system, 3),
-             "zip": (winzip, 2)}
+             "zip": (winzip, 2), "refused": (refused, 2)}
     if len(sys.argv) < 2 or sys.argv[1] not in modes or len(sys.argv) != 2 + modes[sys.argv[1]][1]:
         print(__doc__, file=sys.stderr)
         return 2
