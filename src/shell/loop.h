@@ -11,6 +11,8 @@
 template <class Screen>
 void pass()
 {
+    if (togglepressed())
+        togglescreen();
     al_poll_duh(dplay);
     while (speed_count > 0) {
         poll_mouse();

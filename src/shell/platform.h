@@ -26,6 +26,21 @@ void platform_namewindow();
 // replace Allegro's own handlers.
 void platform_catchsignals();
 
+// The part of the desktop that full screen covers, in desktop coordinates.
+struct Monitor {
+    int x, y; // top left corner
+    int w, h; // size in pixels
+};
+
+// The primary monitor, or the whole desktop where monitors are unknown; false when not even
+// the desktop's size is known.
+bool platform_monitor(Monitor &m);
+// Opens the screen full screen over the monitor, the way the platform's desktops expect;
+// false when refused.
+bool platform_openfullscreen(const Monitor &m);
+// Opens a decorated window of w by h named "Vellmora"; false when refused.
+bool platform_openwindow(int w, int h);
+
 // Keeps the sound library's own complaints off standard error: without a sound device the
 // game says so in one line of its own. Called before the sound is installed.
 void platform_quietsound();

@@ -3,6 +3,9 @@
 
 #include <allegro.h>
 #include <xalleg.h>
+#include <X11/Xatom.h>
+#include <X11/extensions/Xinerama.h>
+#include <X11/extensions/Xrandr.h>
 #include <dlfcn.h>
 #include <signal.h>
 #include <unistd.h>
@@ -48,6 +51,122 @@ void platform_namewindow()
 {
     // Instance and class of WM_CLASS; the class is the launcher's StartupWMClass.
     xwin_set_window_name("vellmora", "Vellmora");
+}
+
+// RandR 1.5 knows which monitor the desktop calls primary.
+static bool randrprimary(Display *d, Monitor &m)
+{
+    int event, error, major = 0, minor = 0;
+    if (!XRRQueryExtension(d, &event, &error) || !XRRQueryVersion(d, &major, &minor) ||
+        major * 100 + minor < 105)
+        return false;
+    int n = 0;
+    XRRMonitorInfo *monitors = XRRGetMonitors(d, DefaultRootWindow(d), True, &n);
+    if (!monitors)
+        return false;
+    int pick = n > 0 ? 0 : -1;
+    for (int i = 0; i < n; ++i)
+        if (monitors[i].primary)
+            pick = i;
+    if (pick >= 0)
+        m = {monitors[pick].x, monitors[pick].y, monitors[pick].width, monitors[pick].height};
+    XRRFreeMonitors(monitors);
+    return pick >= 0;
+}
+
+// Xinerama has no primary monitor: its first screen is where desktops put their panel.
+static bool xineramafirst(Display *d, Monitor &m)
+{
+    int event, error, n = 0;
+    if (!XineramaQueryExtension(d, &event, &error) || !XineramaIsActive(d))
+        return false;
+    XineramaScreenInfo *screens = XineramaQueryScreens(d, &n);
+    if (!screens)
+        return false;
+    if (n > 0)
+        m = {screens[0].x_org, screens[0].y_org, screens[0].width, screens[0].height};
+    XFree(screens);
+    return n > 0;
+}
+
+bool platform_monitor(Monitor &m)
+{
+    Display *d = _xwin.display;
+    if (!d) {
+        m.x = m.y = 0;
+        return get_desktop_resolution(&m.w, &m.h) == 0 && m.w > 0 && m.h > 0;
+    }
+    XLOCK();
+    if (!randrprimary(d, m) && !xineramafirst(d, m))
+        m = {0, 0, DisplayWidth(d, _xwin.screen), DisplayHeight(d, _xwin.screen)};
+    XUNLOCK();
+    return m.w > 0 && m.h > 0;
+}
+
+static Atom atom(Display *d, const char *name)
+{
+    return XInternAtom(d, name, False);
+}
+
+// Lets docks and task managers tie the window to this process.
+static void setpid(Display *d, Window w)
+{
+    const long pid = getpid();
+    XChangeProperty(d, w, atom(d, "_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(&pid), 1);
+}
+
+// Asks the window manager, the EWMH way, to show the window over its whole monitor or to
+// give it back its frame. Without a window manager nobody answers, and nothing changes.
+static void askfullscreen(Display *d, Window w, bool on)
+{
+    XEvent e = {};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = atom(d, "_NET_WM_STATE");
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = on ? 1 : 0; // _NET_WM_STATE_ADD or _NET_WM_STATE_REMOVE
+    e.xclient.data.l[1] = static_cast<long>(atom(d, "_NET_WM_STATE_FULLSCREEN"));
+    e.xclient.data.l[3] = 1; // the request comes from an application
+    XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &e);
+}
+
+static bool fullscreen = false; // the window was last asked to be full screen
+
+// Full screen is an ordinary window at the monitor's size that the window manager is asked to
+// show full screen: no mode switch, no grab, no unmanaged window, so the desktop stays usable.
+// Without a window manager the window is simply put over the monitor.
+bool platform_openfullscreen(const Monitor &m)
+{
+    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, m.w, m.h, 0, 0) != 0)
+        return false;
+    XLOCK();
+    Display *d = _xwin.display;
+    setpid(d, _xwin.wm_window);
+    XMoveWindow(d, _xwin.wm_window, m.x, m.y);
+    askfullscreen(d, _xwin.wm_window, true);
+    XFlush(d);
+    XUNLOCK();
+    fullscreen = true;
+    return true;
+}
+
+bool platform_openwindow(int w, int h)
+{
+    if (fullscreen) {
+        XLOCK();
+        askfullscreen(_xwin.display, _xwin.wm_window, false);
+        XUNLOCK();
+        fullscreen = false;
+    }
+    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, w, h, 0, 0) != 0)
+        return false;
+    XLOCK();
+    setpid(_xwin.display, _xwin.wm_window);
+    XFlush(_xwin.display);
+    XUNLOCK();
+    return true;
 }
 
 static void onsignal(int)

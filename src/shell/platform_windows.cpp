@@ -60,6 +60,23 @@ void platform_catchsignals()
     SetConsoleCtrlHandler(onconsoleevent, TRUE);
 }
 
+bool platform_monitor(Monitor &m)
+{
+    m.x = m.y = 0;
+    return get_desktop_resolution(&m.w, &m.h) == 0 && m.w > 0 && m.h > 0;
+}
+
+// DirectDraw's full screen at the desktop's own size never switches the monitor's mode.
+bool platform_openfullscreen(const Monitor &m)
+{
+    return set_gfx_mode(GFX_AUTODETECT_FULLSCREEN, m.w, m.h, 0, 0) == 0;
+}
+
+bool platform_openwindow(int w, int h)
+{
+    return set_gfx_mode(GFX_AUTODETECT_WINDOWED, w, h, 0, 0) == 0;
+}
+
 void platform_quietsound()
 {
     // DirectSound says nothing on standard error.

@@ -34,24 +34,21 @@ int windowscale(int desktopw, int desktoph)
     return k < 1 ? 1 : k;
 }
 
-static bool trymode(int card, int w, int h)
+// A server that refuses full screen gets a window that leaves room for a title bar and a
+// panel, then a plain 640x480 one. Without a known desktop size, full screen at 640x480 is
+// the first try.
+static bool openscreen(bool full)
 {
-    return set_gfx_mode(card, w, h, 0, 0) == 0;
-}
-
-// Full screen at the desktop's own size never switches the monitor's mode. A server that
-// refuses it gets a window that leaves room for a title bar and a panel, then a plain
-// 640x480 one. Without a known desktop size, full screen at 640x480 is the first try.
-static bool openscreen()
-{
-    int w = 0, h = 0;
-    const bool known = get_desktop_resolution(&w, &h) == 0 && w > 0 && h > 0;
-    if (trymode(GFX_AUTODETECT_FULLSCREEN, known ? w : DISPLAY_W, known ? h : DISPLAY_H))
+    Monitor m = {0, 0, DISPLAY_W, DISPLAY_H};
+    const bool known = platform_monitor(m);
+    if (!known)
+        m = {0, 0, DISPLAY_W, DISPLAY_H};
+    if (full && platform_openfullscreen(m))
         return true;
-    const int k = windowscale(w, h);
-    if (known && trymode(GFX_AUTODETECT_WINDOWED, BUFFER_W * k, BUFFER_H * k))
+    const int k = windowscale(m.w, m.h);
+    if (known && platform_openwindow(BUFFER_W * k, BUFFER_H * k))
         return true;
-    return trymode(GFX_AUTODETECT_WINDOWED, DISPLAY_W, DISPLAY_H);
+    return platform_openwindow(DISPLAY_W, DISPLAY_H);
 }
 
 static void switchedin()
@@ -59,14 +56,43 @@ static void switchedin()
     screenlost = true;
 }
 
+static bool full = true;       // the screen was opened full screen
+static bool toggleheld = false; // Alt+Enter or F11 must be released before it acts again
+
+static void placescreen()
+{
+    placement = placeon(SCREEN_W, SCREEN_H);
+    clearborders();
+    // Keep drawing and playing while another window has the focus.
+    set_display_switch_mode(SWITCH_BACKGROUND);
+    set_display_switch_callback(SWITCH_IN, switchedin);
+}
+
 void setscreen()
 {
     set_window_title("Vellmora");
-    if (!openscreen())
+    full = !startwindowed;
+    if (!openscreen(full))
         platform_fail("cannot open a 32-bit screen, full screen or windowed");
-    placement = placeon(SCREEN_W, SCREEN_H);
-    clearborders();
-    set_display_switch_callback(SWITCH_IN, switchedin);
+    placescreen();
+}
+
+// The back buffer is a memory bitmap: it outlives the screen, so the next frame shows the
+// same picture in its new place.
+void togglescreen()
+{
+    full = !full;
+    if (!openscreen(full))
+        platform_fail("cannot open a 32-bit screen, full screen or windowed");
+    placescreen();
+}
+
+bool togglepressed()
+{
+    const bool down = key[KEY_F11] || (key[KEY_ENTER] && (key[KEY_ALT] || key[KEY_ALTGR]));
+    const bool pressed = down && !toggleheld;
+    toggleheld = down;
+    return pressed;
 }
 
 void clearborders()
