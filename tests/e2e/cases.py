@@ -9,7 +9,7 @@ import subprocess
 import sys
 import time
 
-from session import Capture, Failure, Player, WineCapture, XServer, check
+from session import KEY_HOLD, Capture, Failure, Player, WineCapture, XServer, check
 import play
 import screens
 import story
@@ -483,10 +483,10 @@ def signals(s):
 
 
 @case
-def window_fallback(s):
-    """Full screen refused, because another client holds the keyboard: the game opens a
-    window of 1280x960 on the 1920x1080 desktop (k = 8 leaves a tenth of each side free),
-    named "Vellmora", of class "Vellmora", with its picture crisp in it."""
+def windowed(s):
+    """--windowed: a window of 1280x960 on the 1920x1080 desktop (k = 8 leaves a tenth of
+    each side free), named "Vellmora", of class "Vellmora", with its picture crisp in it. A
+    client holding the keyboard does not stop the game from starting."""
     x = XServer(s.run, 1920, 1080)
     grabber = subprocess.Popen(
         [sys.executable, os.path.join(os.path.dirname(__file__), "grabkeyboard.py"), x.name],
@@ -494,7 +494,7 @@ def window_fallback(s):
     s.run.cleanups.append(lambda: grabber.poll() is None and grabber.kill())
     said = grabber.stdout.readline().decode().strip()
     check(said == "grabbed", "could not hold the keyboard: %r" % said)
-    player, eye = s.start(x)
+    player, eye = s.start(x, args=["--windowed"])
 
     def window(shot):
         return [t for t in x.toplevels() if t[2] == ("vellmora", "Vellmora")
@@ -665,3 +665,92 @@ def quiet_without_sound(s):
     check("ALSA lib" not in err and len(err.splitlines()) <= 1,
           "standard error without a sound device: %r" % err)
     s.run.log("standard error without a sound device: %r" % err)
+
+
+# ---- a desktop with a window manager ------------------------------------------------------
+
+def game_window(s, x, player, fullscreen):
+    """Waits until the window manager shows the game's window full screen or not; checks
+    what a task bar reads of it and returns its id."""
+    def managed(_shot):
+        clients = x.prop("root", "_NET_CLIENT_LIST")
+        for w in x.windows("Vellmora"):
+            state = x.prop(w, "_NET_WM_STATE")
+            if ("0x%x" % w) in clients and ("_NET_WM_STATE_FULLSCREEN" in state) == fullscreen:
+                return w
+        return None
+    ident = play.Eye(s.run, x, s.font, player).wait(
+        "the game's window %s full screen" % ("shown" if fullscreen else "no longer"), managed,
+        stable=False)
+    for name, value in (("WM_CLASS", '"vellmora", "Vellmora"'), ("WM_NAME", '"Vellmora"'),
+                        ("_NET_WM_PID", str(player.proc.pid))):
+        got = x.prop(ident, name)
+        check(got == value, "the window's %s is %r, not %r" % (name, got, value))
+    return ident
+
+
+def grab_while_running(s, x):
+    """Another client takes the keyboard and the pointer while the game runs, and lets go."""
+    grabber = subprocess.Popen(
+        [sys.executable, os.path.join(os.path.dirname(__file__), "grabkeyboard.py"), x.name,
+         "--pointer"], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    s.run.cleanups.append(lambda: grabber.poll() is None and grabber.kill())
+    said = grabber.stdout.readline().decode().strip()
+    check(said == "grabbed", "another client could not grab while the game runs: %r" % said)
+    grabber.stdin.close()
+    grabber.wait()
+
+
+@case
+def window_manager(s):
+    """Under openbox: a managed full-screen window on the whole 1920x1080 monitor, named and
+    owned as a task bar needs; other clients can grab; a key held when the focus goes is not
+    stuck; Alt+Enter and F11 switch to a 1280x960 window and back, the game going on."""
+    x = XServer(s.run, 1920, 1080)
+    x.window_manager()
+    player, eye = s.start(x)
+    ident = game_window(s, x, player, True)
+    check(x.geometry(ident) == (0, 0, 1920, 1080),
+          "the full-screen window lies at %s" % (x.geometry(ident),))
+    play.intro(eye)
+    check(eye.last.k == 9, "the picture is looked for at k = %d" % eye.last.k)
+    play.title(eye, 0, "a")
+    grab_while_running(s, x)
+    s.run.log("full screen 1920x1080 at (0,0), managed; a second client grabbed both")
+
+    # Down goes down in the game and comes up in another window: the game must not think it
+    # is still held, or the next Down would be lost.
+    other = subprocess.Popen(["xmessage", "-name", "other", "-geometry", "300x80+10+10", "other"],
+                             env=dict(os.environ, DISPLAY=x.name),
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    s.run.cleanups.append(lambda: other.poll() is None and other.kill())
+    others = eye.wait("another window", lambda _s: x.windows("Xmessage"), stable=False)
+    x.tool("xdotool", "windowactivate", "--sync", str(ident))
+    x.tool("xdotool", "keydown", "Down")
+    time.sleep(KEY_HOLD)
+    x.tool("xdotool", "windowactivate", "--sync", str(others[0]))
+    x.tool("xdotool", "keyup", "Down")
+    x.tool("xdotool", "windowactivate", "--sync", str(ident))
+    play.title(eye, 1)
+    play.title(eye, 0, "Up")
+    play.title(eye, 1, "Down")
+    other.kill()
+    s.run.log("a Down released in another window moved the selection once; nothing stuck")
+
+    x.hold("alt+Return")
+    ident = game_window(s, x, player, False)
+    w, h = x.geometry(ident)[2:]
+    check((w, h) == (1280, 960), "Alt+Enter gave a %dx%d window, not 1280x960" % (w, h))
+    eye.window = ident
+    play.title(eye, 1)
+    crisp(eye, "the title in the window")
+    eye.save("window-title.png")
+    x.hold("F11")
+    ident = game_window(s, x, player, True)
+    check(x.geometry(ident) == (0, 0, 1920, 1080), "F11 gave %s" % (x.geometry(ident),))
+    eye.window = None
+    play.title(eye, 1)
+    play.title(eye, 0, "Up")
+    eye.save("fullscreen-title.png")
+    s.run.log("Alt+Enter: a 1280x960 window; F11: full screen again; the title went on")
+    leave_by_escape(s, eye, player)

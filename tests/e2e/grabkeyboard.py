@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """Holds the keyboard of an X display until standard input closes, as a screen locker or an
-open menu does: while it holds it, no other client can take the keyboard for itself.
+open menu does: while it holds it, no other client can take the keyboard for itself. With
+--pointer it holds the pointer too.
 
-    grabkeyboard.py :N    prints "grabbed" once the grab holds, or fails with status 1"""
+    grabkeyboard.py :N [--pointer]   prints "grabbed" once the grabs hold, or fails with
+                                     status 1"""
 import ctypes
 import ctypes.util
 import sys
 
 GRAB_SUCCESS, GRAB_MODE_ASYNC, CURRENT_TIME = 0, 1, 0
+POINTER_EVENTS = (1 << 2) | (1 << 3) | (1 << 6)  # button press and release, pointer motion
 
 
 def main():
@@ -22,6 +25,9 @@ def main():
     x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
     x.XGrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
                                 ctypes.c_int, ctypes.c_ulong]
+    x.XGrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_uint,
+                               ctypes.c_int, ctypes.c_int, ctypes.c_ulong, ctypes.c_ulong,
+                               ctypes.c_ulong]
     x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
     display = x.XOpenDisplay(sys.argv[1].encode())
     if not display:
@@ -33,6 +39,13 @@ def main():
     if result != GRAB_SUCCESS:
         print("grab refused (%d)" % result, flush=True)
         return 1
+    if "--pointer" in sys.argv[2:]:
+        result = x.XGrabPointer(display, root, 1, POINTER_EVENTS, GRAB_MODE_ASYNC,
+                                GRAB_MODE_ASYNC, 0, 0, CURRENT_TIME)
+        x.XSync(display, 0)
+        if result != GRAB_SUCCESS:
+            print("pointer grab refused (%d)" % result, flush=True)
+            return 1
     print("grabbed", flush=True)
     sys.stdin.read()  # the grab ends with the connection, when this process ends
     return 0

@@ -198,6 +198,42 @@ class XServer:
                           int(w), int(h)))
         return found
 
+    def window_manager(self):
+        """Starts openbox on this server and waits until it manages the screen."""
+        log = open(self.run.path("openbox-%d.log" % self.number), "w")
+        wm = subprocess.Popen(["openbox", "--sm-disable"], env=dict(os.environ, DISPLAY=self.name),
+                              stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+
+        def stop():
+            if wm.poll() is None:
+                wm.terminate()
+                wm.wait()
+        self.run.cleanups.append(stop)
+        deadline = time.monotonic() + self.run.limit(20)
+        while b"window id" not in self.tool("xprop", "-root", "_NET_SUPPORTING_WM_CHECK",
+                                             check_rc=False).stdout:
+            if wm.poll() is not None or time.monotonic() > deadline:
+                raise Failure("openbox did not start (see openbox-%d.log)" % self.number)
+            time.sleep(0.1)
+        self.run.log("openbox manages %s" % self.name)
+
+    def prop(self, window, name):
+        """One property of a window ("root" for the root) as xprop prints it, without the
+        name in front."""
+        which = ["-root"] if window == "root" else ["-id", str(window)]
+        out = self.tool("xprop", *which, name, check_rc=False).stdout.decode()
+        # Most values follow " = "; window lists follow ": window id # ".
+        m = re.match(r"[^=:]*(?:=|:)\s*(.*)", out.strip(), re.S)
+        absent = "not found" in out or "no such atom" in out
+        return m.group(1).strip() if m and not absent else ""
+
+    def geometry(self, window):
+        """(x, y, width, height) of a window on the root, as xwininfo gives them."""
+        info = self.tool("xwininfo", "-id", str(window)).stdout.decode()
+        field = lambda name: int(re.search(name + r":\s+(-?\d+)", info).group(1))
+        return (field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+                field("Height"))
+
     def click(self, x, y):
         self.tool("xdotool", "mousemove", str(x), str(y), "click", "1")
 
