@@ -9,7 +9,8 @@ import subprocess
 import sys
 import time
 
-from session import KEY_HOLD, Capture, Failure, Player, WineCapture, XServer, check
+from session import (KEY_HOLD, Capture, Failure, Player, WineCapture, XorgServer, XServer,
+                     check)
 import play
 import screens
 import story
@@ -754,3 +755,50 @@ def window_manager(s):
     eye.save("fullscreen-title.png")
     s.run.log("Alt+Enter: a 1280x960 window; F11: full screen again; the title went on")
     leave_by_escape(s, eye, player)
+
+
+# Two monitors side by side, arranged with xrandr: (what, xrandr commands, the primary
+# monitor's rectangle, the scale its picture takes).
+MONITOR_LAYOUTS = [
+    ("two 1920x1080, the left one primary",
+     ["--addmode DUMMY1 1920x1080", "--output DUMMY1 --mode 1920x1080 --right-of DUMMY0",
+      "--output DUMMY0 --primary"], (0, 0, 1920, 1080), 9),
+    ("two 1920x1080, the right one primary",
+     ["--output DUMMY1 --primary"], (1920, 0, 1920, 1080), 9),
+    ("2560x1440 primary beside 1920x1080",
+     ["--output DUMMY0 --mode 2560x1440 --primary",
+      "--output DUMMY1 --mode 1920x1080 --right-of DUMMY0"], (0, 0, 2560, 1440), 12),
+]
+
+
+@case
+def monitors(s):
+    """With two monitors the game covers exactly the primary one, its picture centred on it,
+    and leaves the other black."""
+    if not XorgServer.available():
+        raise Skip("Xorg with its dummy driver, run as root, makes the monitors")
+    x = XorgServer(s.run, 1920, 1080)
+    for what, commands, rect, k in MONITOR_LAYOUTS:
+        found = x.monitors(*commands)
+        primary = [m[2:] for m in found if m[1]]
+        check(primary == [rect], "%s: RandR lists %s" % (what, found))
+        player, eye = s.start(x)
+        # No screenshots until the window is known: the picture is not centred on the root.
+        deadline = time.monotonic() + s.run.limit(20)
+        while not (x.windows("Vellmora") and x.geometry(x.windows("Vellmora")[0]) == rect):
+            check(time.monotonic() < deadline, "%s: no window over %s; windows %s" % (
+                what, rect, [x.geometry(w) for w in x.windows("Vellmora")]))
+            time.sleep(0.1)
+        eye.window = x.windows("Vellmora")[0]
+        play.intro(eye)
+        check(eye.last.k == k, "%s: the picture is at k = %d, not %d" % (what, eye.last.k, k))
+        whole = x.screenshot()
+        rx, ry, rw, rh = rect
+        for y in range(0, whole.height, 8):
+            row = whole.row(y)
+            outside = row[:rx * 3] + row[(rx + rw) * 3:] if ry <= y < ry + rh else row
+            check(not any(outside), "%s: something shows outside the primary monitor, row %d"
+                  % (what, y))
+        eye.save("monitors-%d.png" % MONITOR_LAYOUTS.index((what, commands, rect, k)))
+        player.kill()
+        s.run.log("%s: the game covers %s at k = %d" % (what, rect, k))

@@ -247,6 +247,80 @@ class XServer:
                 self.proc.wait()
 
 
+XORG_DUMMY = "/usr/lib/xorg/modules/drivers/dummy_drv.so"
+
+# Room for a 2560x1440 monitor beside a 1920x1080 one. 2560x1440 at 50 Hz keeps within the
+# dummy driver's 300 MHz pixel clock only when its modeline is given here.
+XORG_CONFIG = """Section "Device"
+    Identifier "card"
+    Driver "dummy"
+    VideoRam 256000
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0-1000.0
+    VertRefresh 5.0-200.0
+    Modeline "1920x1080" 148.50 1920 2008 2052 2200 1080 1084 1089 1125 +hsync +vsync
+    Modeline "2560x1440" 256.09 2560 2744 3016 3472 1440 1443 1448 1475 -hsync +vsync
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "card"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Virtual 4480 1440
+        Modes "1920x1080"
+    EndSubSection
+EndSection
+"""
+
+
+class XorgServer(XServer):
+    """Xorg on its dummy video driver: monitors that RandR knows, made and arranged with
+    xrandr, as a desktop with more than one monitor has them. Needs root."""
+
+    TOOLS = XServer.TOOLS + ("Xorg", "xrandr")
+
+    @staticmethod
+    def available():
+        return os.geteuid() == 0 and shutil.which("Xorg") and os.path.exists(XORG_DUMMY)
+
+    def _start(self, number):
+        if os.path.exists("/tmp/.X%d-lock" % number):
+            return False
+        config = self.run.path("xorg-%d.conf" % number)
+        with open(config, "w") as f:
+            f.write(XORG_CONFIG)
+        log = open(self.run.path("xorg-%d.out" % number), "w")
+        self.fbdir = None
+        proc = subprocess.Popen(
+            ["Xorg", ":%d" % number, "-config", config, "-noreset", "-nolisten", "tcp",
+             "-logfile", self.run.path("xorg-%d.log" % number)],
+            stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+        if self._answers(number, proc):
+            self.proc = proc
+            return True
+        if proc.poll() is None:
+            proc.kill()
+        proc.wait()
+        return False
+
+    def monitors(self, *commands):
+        """Runs each xrandr command line given, then returns RandR's monitors as
+        (name, primary, x, y, width, height)."""
+        for command in commands:
+            self.tool("xrandr", *command.split())
+        listed = self.tool("xrandr", "--listmonitors").stdout.decode()
+        found = []
+        for m in re.finditer(r"^\s*\d+: \+(\*?)(\S+) (\d+)/\d+x(\d+)/\d+\+(\d+)\+(\d+)",
+                             listed, re.M):
+            star, name, w, h, x, y = m.groups()
+            found.append((name, star == "*", int(x), int(y), int(w), int(h)))
+        return found
+
+
 class FrameBuffer:
     """An XWD image file that Xvfb keeps up to date, mapped into memory."""
 
