@@ -6,7 +6,8 @@
 #include "music/music.h"
 #include "shell/shell.h"
 
-// One pass of a screen: every pending tick back to back, then one frame.
+// One pass of a screen: the switch between full screen and a window when asked for, every
+// pending tick back to back, then one frame.
 // End flags are deliberately not looked at between the ticks of a batch.
 template <class Screen>
 void pass()

@@ -2,6 +2,7 @@
 #include "support/headless.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "shell/shell.h"
 
@@ -127,6 +128,45 @@ TEST_F(Presenting, TodaysScreenIsThePlainFourfoldStretch)
     present();
     EXPECT_TRUE(sameimage(screen, plain));
     destroy_bitmap(plain);
+}
+
+} // namespace
+
+namespace {
+
+// Alt+Enter and F11 act once per press, however long they are held; other keys never do.
+TEST(ScreenToggle, ActsOncePerPressOfAltEnterOrF11)
+{
+    struct Step {
+        std::vector<int> down; // keys held at this look
+        bool acts;
+    };
+    const Step steps[] = {
+        {{}, false},
+        {{KEY_ENTER}, false},              // Enter alone belongs to nobody: no switch
+        {{KEY_ALT}, false},
+        {{KEY_ALT, KEY_ENTER}, true},
+        {{KEY_ALT, KEY_ENTER}, false},     // still held
+        {{KEY_ENTER}, false},              // Alt let go first: still the same press
+        {{}, false},
+        {{KEY_F11}, true},
+        {{KEY_F11, KEY_SPACE}, false},
+        {{KEY_SPACE}, false},
+        {{KEY_ALTGR, KEY_ENTER}, true},
+        {{KEY_UP, KEY_DOWN, KEY_ESC}, false},
+    };
+    int n = 0;
+    for (const Step &step : steps) {
+        for (int k = 0; k < KEY_MAX; ++k)
+            key[k] = 0;
+        for (int k : step.down)
+            key[k] = 1;
+        EXPECT_EQ(step.acts, togglepressed()) << "step " << n;
+        ++n;
+    }
+    for (int k = 0; k < KEY_MAX; ++k)
+        key[k] = 0;
+    togglepressed();
 }
 
 } // namespace
