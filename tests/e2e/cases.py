@@ -730,17 +730,22 @@ def window_manager(s):
                              env=dict(os.environ, DISPLAY=x.name),
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     s.run.cleanups.append(lambda: other.poll() is None and other.kill())
-    others = eye.wait("another window", lambda _s: x.windows("Xmessage"), stable=False)
+    # No screenshots while the other window shows over the game's.
+    deadline = time.monotonic() + s.run.limit(20)
+    while not x.windows("Xmessage"):
+        check(time.monotonic() < deadline, "the other window did not appear")
+        time.sleep(0.1)
     x.tool("xdotool", "windowactivate", "--sync", str(ident))
     x.tool("xdotool", "keydown", "Down")
     time.sleep(KEY_HOLD)
-    x.tool("xdotool", "windowactivate", "--sync", str(others[0]))
+    x.tool("xdotool", "windowactivate", "--sync", str(x.windows("Xmessage")[0]))
     x.tool("xdotool", "keyup", "Down")
     x.tool("xdotool", "windowactivate", "--sync", str(ident))
+    other.kill()
+    other.wait()
     play.title(eye, 1)
     play.title(eye, 0, "Up")
     play.title(eye, 1, "Down")
-    other.kill()
     s.run.log("a Down released in another window moved the selection once; nothing stuck")
 
     x.hold("alt+Return")

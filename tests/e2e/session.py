@@ -109,7 +109,12 @@ class XServer:
                 break
             answer += chunk
         os.close(r)
-        if answer.strip() == str(number).encode() and self._answers(number, proc):
+        return self._keep(proc, answer.strip() == str(number).encode()
+                          and self._answers(number, proc))
+
+    def _keep(self, proc, answers):
+        """Keeps a server that answers as this one; ends one that does not."""
+        if answers:
             self.proc = proc
             return True
         if proc.poll() is None:
@@ -299,13 +304,7 @@ class XorgServer(XServer):
             ["Xorg", ":%d" % number, "-config", config, "-noreset", "-nolisten", "tcp",
              "-logfile", self.run.path("xorg-%d.log" % number)],
             stdin=subprocess.DEVNULL, stdout=log, stderr=log)
-        if self._answers(number, proc):
-            self.proc = proc
-            return True
-        if proc.poll() is None:
-            proc.kill()
-        proc.wait()
-        return False
+        return self._keep(proc, self._answers(number, proc))
 
     def monitors(self, *commands):
         """Runs each xrandr command line given, then returns RandR's monitors as
