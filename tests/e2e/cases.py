@@ -685,9 +685,15 @@ def game_window(s, x, player, fullscreen):
             if ("0x%x" % w) in clients and ("_NET_WM_STATE_FULLSCREEN" in state) == fullscreen:
                 return w
         return None
-    ident = play.Eye(s.run, x, s.font, player).wait(
-        "the game's window %s full screen" % ("shown" if fullscreen else "no longer"), managed,
-        stable=False)
+    try:
+        ident = play.Eye(s.run, x, s.font, player).wait(
+            "the game's window %s full screen" % ("shown" if fullscreen else "no longer"),
+            managed, stable=False)
+    except Failure:
+        for w in x.windows("Vellmora"):
+            s.run.log("window 0x%x: state %r, geometry %s, clients %r" % (
+                w, x.prop(w, "_NET_WM_STATE"), x.geometry(w), x.prop("root", "_NET_CLIENT_LIST")))
+        raise
     for name, value in (("WM_CLASS", '"vellmora", "Vellmora"'), ("WM_NAME", '"Vellmora"'),
                         ("_NET_WM_PID", str(player.proc.pid))):
         got = x.prop(ident, name)

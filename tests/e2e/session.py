@@ -220,6 +220,23 @@ class XServer:
             if wm.poll() is not None or time.monotonic() > deadline:
                 raise Failure("openbox did not start (see openbox-%d.log)" % self.number)
             time.sleep(0.1)
+        # The check window comes early in openbox's start; a first client that it maps
+        # shows that it has begun to manage windows.
+        probe = subprocess.Popen(["xmessage", "-name", "probe", "probe"],
+                                 env=dict(os.environ, DISPLAY=self.name),
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            while not self.windows("Xmessage") or "0x" not in self.prop("root",
+                                                                       "_NET_CLIENT_LIST"):
+                if wm.poll() is not None or time.monotonic() > deadline:
+                    raise Failure("openbox manages no window (see openbox-%d.log)" % self.number)
+                time.sleep(0.1)
+        finally:
+            probe.kill()
+            probe.wait()
+        while "0x" in self.prop("root", "_NET_CLIENT_LIST"):
+            check(time.monotonic() < deadline, "openbox kept the probe window")
+            time.sleep(0.1)
         self.run.log("openbox manages %s" % self.name)
 
     def prop(self, window, name):
