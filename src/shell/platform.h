@@ -42,7 +42,7 @@ bool platform_openfullscreen(const Monitor &m);
 bool platform_openwindow(int w, int h);
 
 // Keeps the sound library's own complaints off standard error: without a sound device the
-// game says so in one line of its own. Called before the sound is installed.
+// game plays silently and says nothing. Called before the sound is installed.
 void platform_quietsound();
 
 // Keeps the system pointer invisible over the game.

@@ -46,7 +46,7 @@ inline bool leaving()
 
 Placement placeon(int screenw, int screenh); // the largest k that fits, centred
 int windowscale(int desktopw, int desktoph); // the largest k whose window fits the desktop
-void setscreen();    // full screen at the desktop's size, else a window; or exit 1
+void setscreen();    // full screen on the primary monitor, else a window; or exit 1
 void togglescreen();  // full screen to a window or back, the game going on
 bool togglepressed(); // Alt+Enter or F11 went down since the last look
 void clearborders(); // black around the picture
