@@ -1,0 +1,178 @@
+/* The digital sound driver: Allegro's mixer fills blocks of 16-bit stereo that the page's
+ * AudioContext plays, scheduled a little ahead of its clock. The page makes the context
+ * (Module.audioContext); it runs once a user gesture lets it. A hidden tab's sound pauses. */
+#include <stdlib.h>
+
+#include <emscripten.h>
+
+#include "allegro.h"
+#include "allegro/internal/aintern.h"
+#include "allegro/platform/alweb.h"
+
+#define BLOCK 1024 /* sample frames mixed at a time */
+
+static short *block; /* one mixed block, interleaved left and right */
+static int mixing;   /* the mixer is set up */
+
+EM_JS(int, web_audio_rate, (void), {
+   var ctx = Module.audioContext;
+   return ctx ? Math.round(ctx.sampleRate) : 0;
+});
+
+EM_JS(void, web_audio_listen, (void), {
+   var ctx = Module.audioContext;
+   var a = Module.webAudio = { end: 0, sources: [] };
+   a.visibility = function() {
+      if (ctx.state === 'closed')
+         return;
+      if (document.hidden)
+         ctx.suspend();
+      else if (a.started)
+         ctx.resume();
+   };
+   document.addEventListener('visibilitychange', a.visibility);
+});
+
+EM_JS(void, web_audio_unlisten, (void), {
+   var a = Module.webAudio;
+   if (!a)
+      return;
+   document.removeEventListener('visibilitychange', a.visibility);
+   a.sources.forEach(function(s) { try { s.stop(); } catch (e) {} });
+   Module.webAudio = null;
+});
+
+/* How many blocks the page wants now to stay a tenth of a second ahead; none while the
+ * context waits for a gesture or the tab is hidden. */
+EM_JS(int, web_audio_wanted, (int frames), {
+   var ctx = Module.audioContext, a = Module.webAudio;
+   if (!ctx || !a || ctx.state !== 'running' || document.hidden)
+      return 0;
+   a.started = true;
+   var ahead = a.end - ctx.currentTime;
+   if (ahead < 0.02) {
+      a.end = ctx.currentTime + 0.02;
+      ahead = 0.02;
+   }
+   var want = Math.ceil((0.1 - ahead) * ctx.sampleRate / frames);
+   return want > 0 ? want : 0;
+});
+
+EM_JS(void, web_audio_queue, (const short *samples, int frames), {
+   var ctx = Module.audioContext, a = Module.webAudio;
+   var buf = ctx.createBuffer(2, frames, ctx.sampleRate);
+   var l = buf.getChannelData(0), r = buf.getChannelData(1);
+   var p = samples >> 1;
+   for (var i = 0; i < frames; i++, p += 2) {
+      l[i] = HEAP16[p] / 32768;
+      r[i] = HEAP16[p + 1] / 32768;
+   }
+   var s = ctx.createBufferSource();
+   s.buffer = buf;
+   s.connect(ctx.destination);
+   s.start(a.end);
+   a.end += frames / ctx.sampleRate;
+   a.sources.push(s);
+   s.onended = function() {
+      var i = a.sources.indexOf(s);
+      if (i >= 0)
+         a.sources.splice(i, 1);
+   };
+});
+
+void web_pump_sound(void)
+{
+   int n;
+
+   if (!mixing)
+      return;
+   for (n = web_audio_wanted(BLOCK); n > 0; n--) {
+      _mix_some_samples((uintptr_t)block, 0, TRUE);
+      web_audio_queue(block, BLOCK);
+   }
+}
+
+static int web_digi_detect(int input)
+{
+   return !input && web_audio_rate() > 0;
+}
+
+static int web_digi_init(int input, int voices)
+{
+   if (input || web_audio_rate() <= 0) {
+      ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("The page has no sound"));
+      return -1;
+   }
+   block = malloc(BLOCK * 2 * sizeof(short));
+   if (!block)
+      return -1;
+   _sound_bits = 16;
+   _sound_stereo = TRUE;
+   _sound_freq = web_audio_rate();
+   digi_web.voices = voices;
+   if (_mixer_init(BLOCK * 2, _sound_freq, TRUE, TRUE, &digi_web.voices) != 0) {
+      free(block);
+      block = NULL;
+      ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("Error initialising mixer"));
+      return -1;
+   }
+   web_audio_listen();
+   mixing = TRUE;
+   return 0;
+}
+
+static void web_digi_exit(int input)
+{
+   (void)input;
+   if (!mixing)
+      return;
+   mixing = FALSE;
+   web_audio_unlisten();
+   _mixer_exit();
+   free(block);
+   block = NULL;
+}
+
+static int web_digi_buffer_size(void)
+{
+   return BLOCK;
+}
+
+DIGI_DRIVER digi_web = {
+   DIGI_WEB,
+   empty_string,
+   empty_string,
+   "Web Audio",
+   0, 0, MIXER_MAX_SFX, MIXER_DEF_SFX,
+   web_digi_detect,
+   web_digi_init,
+   web_digi_exit,
+   NULL, /* set_mixer_volume */
+   NULL, /* get_mixer_volume */
+   NULL, /* lock_voice */
+   NULL, /* unlock_voice */
+   web_digi_buffer_size,
+   _mixer_init_voice,
+   _mixer_release_voice,
+   _mixer_start_voice,
+   _mixer_stop_voice,
+   _mixer_loop_voice,
+   _mixer_get_position,
+   _mixer_set_position,
+   _mixer_get_volume,
+   _mixer_set_volume,
+   _mixer_ramp_volume,
+   _mixer_stop_volume_ramp,
+   _mixer_get_frequency,
+   _mixer_set_frequency,
+   _mixer_sweep_frequency,
+   _mixer_stop_frequency_sweep,
+   _mixer_get_pan,
+   _mixer_set_pan,
+   _mixer_sweep_pan,
+   _mixer_stop_pan_sweep,
+   _mixer_set_echo,
+   _mixer_set_tremolo,
+   _mixer_set_vibrato,
+   0, 0, 0, 0, 0, 0, 0, 0
+};
