@@ -1,6 +1,8 @@
 // Vellmora's entry point: everything else lives in the game library.
 #include <allegro.h>
 
+#include <cstdlib>
+
 #include "shell/commandline.h"
 #include "shell/platform.h"
 #include "shell/shell.h"
@@ -12,6 +14,8 @@ int main(int argc, char **argv)
         return status;
     platform_finddata();
     init();
-    return mainsequence();
+    // Said through exit rather than returned: in a page main has long since returned to the
+    // browser by now, and only exit ends the program there.
+    std::exit(mainsequence());
 }
 END_OF_MAIN()

@@ -20,14 +20,4 @@ add_library(vellmora_dumb INTERFACE)
 target_link_libraries(vellmora_dumb INTERFACE ${VELLMORA_WINDEPS}/lib/libaldmb.a
     ${VELLMORA_WINDEPS}/lib/libdumb.a vellmora_allegro)
 
-# Boost is headers only, but the build machine's include directory must not be searched
-# whole: its C library headers would shadow MinGW-w64's. A directory holding only boost/.
-find_path(VELLMORA_BOOST_ROOT boost/version.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH)
-if(NOT VELLMORA_BOOST_ROOT)
-    message(FATAL_ERROR "Boost's headers are required (Debian: libboost-dev)")
-endif()
-set(boost_only ${CMAKE_BINARY_DIR}/boost-include)
-file(MAKE_DIRECTORY ${boost_only})
-file(CREATE_LINK ${VELLMORA_BOOST_ROOT}/boost ${boost_only}/boost SYMBOLIC)
-add_library(Boost::boost INTERFACE IMPORTED)
-target_include_directories(Boost::boost SYSTEM INTERFACE ${boost_only})
+include(${PROJECT_SOURCE_DIR}/cmake/BoostHeaders.cmake)

@@ -6,26 +6,10 @@ enable_language(RC)
 # -mwindows makes it a windowed program that opens no console.
 target_link_options(vellmora PRIVATE -static -static-libgcc -static-libstdc++ -mwindows)
 
-# The icon is drawn from the font dump of a native build (the cross build runs no Windows
-# program), at the sizes Windows shows, and packed into one .ico.
-set(VELLMORA_GLYPHS "" CACHE FILEPATH "glyphs.txt of a native build of the game")
-if(NOT EXISTS "${VELLMORA_GLYPHS}")
-    message(FATAL_ERROR "VELLMORA_GLYPHS='${VELLMORA_GLYPHS}': configure with the glyphs.txt "
-        "that a native build writes (cmake --build build --target vellmora_icons)")
-endif()
-set(ico_sizes 16 32 48 256)
-set(ico_pngs)
-foreach(size IN LISTS ico_sizes)
-    list(APPEND ico_pngs ${CMAKE_CURRENT_BINARY_DIR}/icons/${size}x${size}/apps/vellmora.png)
-endforeach()
+# The icon at the sizes Windows shows.
+include(${PROJECT_SOURCE_DIR}/cmake/Icon.cmake)
 set(VELLMORA_ICO ${CMAKE_CURRENT_BINARY_DIR}/vellmora.ico)
-add_custom_command(OUTPUT ${VELLMORA_ICO}
-    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/makeicon.py
-        ${VELLMORA_GLYPHS} ${CMAKE_CURRENT_BINARY_DIR}/icons ${ico_sizes}
-    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/makeico.py ${VELLMORA_ICO} ${ico_pngs}
-    DEPENDS ${PROJECT_SOURCE_DIR}/tools/makeicon.py ${PROJECT_SOURCE_DIR}/tools/makeico.py
-        ${VELLMORA_GLYPHS}
-    VERBATIM)
+vellmora_ico(${VELLMORA_ICO} 16 32 48 256)
 configure_file(${PROJECT_SOURCE_DIR}/dist/vellmora.rc.in ${CMAKE_CURRENT_BINARY_DIR}/vellmora.rc @ONLY)
 target_sources(vellmora PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/vellmora.rc)
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/vellmora.rc PROPERTIES

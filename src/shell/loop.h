@@ -4,10 +4,11 @@
 #include <allegro.h>
 
 #include "music/music.h"
+#include "shell/platform.h"
 #include "shell/shell.h"
 
 // One pass of a screen: the switch between full screen and a window when asked for, every
-// pending tick back to back, then one frame.
+// pending tick back to back, one frame, then the platform's turn (a page must yield).
 // End flags are deliberately not looked at between the ticks of a batch.
 template <class Screen>
 void pass()
@@ -22,6 +23,7 @@ void pass()
     }
     Screen::draw();
     present();
+    platform_yield();
 }
 
 // The loop never sleeps: frames go out as fast as the machine allows,

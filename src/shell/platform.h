@@ -1,6 +1,6 @@
 // Platform specifics: the data directory, the window's name, signals, the hidden pointer
 // and fatal start-up failures. Each platform has a file of its own: platform_linux.cpp,
-// platform_windows.cpp.
+// platform_windows.cpp, platform_web.cpp.
 #pragma once
 
 #include <string>
@@ -51,6 +51,10 @@ void platform_hidepointer();
 // Prints what the command line answers: on standard output, or standard error when it is
 // an error. On Windows, with no console to print to, in a message box.
 void platform_say(const std::string &text, bool error);
+
+// Called once a pass, after the frame: nothing on a desktop, whose loop never sleeps. A page
+// shows the frame and gives the browser its turn until the next animation frame.
+void platform_yield();
 
 // Says on standard error (on Windows, in a message box too) what stopped the start-up and
 // ends the process with status 1.

@@ -217,3 +217,8 @@ void platform_fail(const char *what)
     std::fprintf(stderr, "vellmora: %s\n", failuretext(what).c_str());
     std::exit(1);
 }
+
+void platform_yield()
+{
+    // The loop runs flat out: the next pass is the next frame.
+}

@@ -1,0 +1,113 @@
+// Browser specifics: the page around the canvas stands in for the desktop.
+#include "shell/platform.h"
+
+#include <allegro.h>
+#include <allegro/platform/alweb.h>
+#include <emscripten.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "shell/shell.h"
+
+// The page shows the picture 160x120 and scales it itself, to whole device pixels; the
+// screen Allegro draws into is the back buffer's size.
+const int PAGE_W = BUFFER_W;
+const int PAGE_H = BUFFER_H;
+
+EM_ASYNC_JS(void, web_nextframe, (), {
+    await new Promise(function(resolve) { requestAnimationFrame(resolve); });
+});
+
+// What the page and its tests can see of the game going on.
+EM_JS(void, web_counted, (int ticks), {
+    var v = window.vellmora;
+    if (v) {
+        v.state = 'running';
+        v.ticks += ticks;
+        v.frames++;
+    }
+});
+
+EM_JS(void, web_said, (const char *text, int error), {
+    (error ? console.error : console.log)(UTF8ToString(text));
+});
+
+EM_JS(void, web_failed, (const char *text), {
+    if (window.vellmora && window.vellmora.fail)
+        window.vellmora.fail(UTF8ToString(text));
+});
+
+void platform_finddata()
+{
+    // The page writes the music into the file system's root, the working directory.
+}
+
+void platform_namewindow()
+{
+    // The page's title names the game.
+}
+
+void platform_catchsignals()
+{
+    // A page gets no signals: closing its tab ends everything.
+}
+
+bool platform_monitor(Monitor &m)
+{
+    m = {0, 0, PAGE_W, PAGE_H};
+    return true;
+}
+
+// Full screen and a window are one screen here: the page goes full screen on its own,
+// through the browser, so a switch asked for by the game keeps the screen it has.
+static bool openpage()
+{
+    if (screen && SCREEN_W == PAGE_W && SCREEN_H == PAGE_H)
+        return true;
+    return set_gfx_mode(GFX_WEB, PAGE_W, PAGE_H, 0, 0) == 0;
+}
+
+bool platform_openfullscreen(const Monitor &)
+{
+    return openpage();
+}
+
+bool platform_openwindow(int, int)
+{
+    return openpage();
+}
+
+void platform_quietsound()
+{
+    // Web Audio says nothing to any console.
+}
+
+void platform_hidepointer()
+{
+    // The page's style hides the pointer over the game.
+}
+
+void platform_say(const std::string &text, bool error)
+{
+    web_said(text.c_str(), error);
+}
+
+void platform_fail(const char *what)
+{
+    web_failed(failuretext(what).c_str());
+    std::exit(1);
+}
+
+// The frame goes to the canvas, the browser has its turn until the next animation frame,
+// then the time, keys and sound that came meanwhile are handed to Allegro.
+void platform_yield()
+{
+    web_show_screen();
+    web_nextframe();
+    const int before = speed_count;
+    web_pump_timer();
+    web_pump_keyboard();
+    web_pump_sound();
+    web_counted(speed_count - before);
+}
