@@ -11,6 +11,7 @@ import time
 
 from session import Capture, Failure, Player, WineCapture, XServer, check
 import browser
+from picture import describe_differences
 import play
 import screens
 import story
@@ -607,6 +608,16 @@ def leave_page(s, eye, page):
     s.run.log("after the end the tap heard %d more blocks, all silent" % len(after))
 
 
+def native_title(s):
+    """The title frame of the native game, played under Xvfb beside the page."""
+    x = s.xserver()
+    player, eye = s.start(x, s.capture())
+    play.intro(eye)
+    play.title(eye, 0, "space")
+    player.kill()
+    return eye.last.picture()
+
+
 @case
 def web_title(s):
     """In the browser: the splash in changing colours and silent, a key, the title frame
@@ -627,6 +638,11 @@ def web_title(s):
     check(play.whole_screen_ok(eye.last), "the title is not the 160x120 picture in k x k "
           "blocks (first stray pixel at %s)" % (eye.last.stray_pixel(),))
     eye.save("title.png")
+    if s.binary:
+        native = native_title(s)
+        check(eye.last.picture() == native, "the page's title differs from the native game's; "
+              + describe_differences(native, eye.last.picture()))
+        s.run.log("the page's title frame is the native game's, pixel for pixel")
     onset = browser.wait_heard(s.run, page, len(blocks))
     s.run.log("music heard from block %d" % onset)
     for key, selected in (("Down", 1), ("Down", 0), ("Up", 1), ("Up", 0)):
