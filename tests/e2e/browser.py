@@ -4,7 +4,6 @@ WebDriver, and every sample that reaches the page's AudioContext seen by a tap."
 import base64
 import functools
 import http.server
-import os
 import subprocess
 import threading
 import time
