@@ -1,5 +1,6 @@
 """The end-to-end cases: each plays the real game under its own X server and checks what a
-player would see and hear. WINE_CASES run the Windows build under Wine as well."""
+player would see and hear. WINE_CASES run the Windows build under Wine as well; WEB_CASES play
+the browser release in headless Chromium."""
 import os
 import re
 import shutil
