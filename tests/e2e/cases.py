@@ -1,5 +1,6 @@
 """The end-to-end cases: each plays the real game under its own X server and checks what a
-player would see and hear. WINE_CASES run the Windows build under Wine as well."""
+player would see and hear. WINE_CASES run the Windows build under Wine as well; WEB_CASES play
+the browser release in headless Chromium."""
 import os
 import re
 import shutil
@@ -11,12 +12,15 @@ import time
 
 from session import (KEY_HOLD, Capture, Failure, Player, WineCapture, XorgServer, XServer,
                      check)
+import browser
+from picture import describe_differences
 import play
 import screens
 import story
 
 CASES = {}
 WINE_CASES = ("intro", "title", "full_game", "no_module", "windows_program", "command_line")
+WEB_CASES = ("web_title", "web_full_game", "web_resize", "web_no_module")
 
 
 class Skip(Exception):
@@ -32,9 +36,9 @@ class Setup:
     """What every case is given: the run, the binary to start, the font to read with, and
     the Wine to start it with when it is the Windows build."""
 
-    def __init__(self, run, binary, font, source, datadir, wine=None):
+    def __init__(self, run, binary, font, source, datadir, wine=None, web=None):
         self.run, self.binary, self.font, self.source = run, binary, font, source
-        self.datadir, self.wine = datadir, wine
+        self.datadir, self.wine, self.web = datadir, wine, web
         if wine:
             wine.ready(run)
 
@@ -818,3 +822,148 @@ def monitors(s):
         eye.save("monitors-%d.png" % MONITOR_LAYOUTS.index((what, commands, rect, k)))
         player.kill()
         s.run.log("%s: the game covers %s at k = %d" % (what, rect, k))
+
+
+# The browser release: the same steps, the page standing in for the X server and the player.
+
+def open_page(s, root=None, width=640, height=480, dpr=1.0):
+    page = browser.Page(s.run, browser.Server(s.run, root or s.web).url, width, height, dpr)
+    return page, play.Eye(s.run, page, s.font, page)
+
+
+def no_console_errors(s, page):
+    errors = page.errors()
+    check(not errors, "the browser's console shows errors: %s"
+          % "; ".join(e["message"] for e in errors[:5]))
+    s.run.log("no errors in the browser's console (%d entries)" % len(page.console()))
+
+
+def leave_page(s, eye, page):
+    """Escape on the title: the page says the game has ended and goes quiet."""
+    eye.x.hold("Escape")
+    deadline = time.monotonic() + s.run.limit(10)
+    while page.state() != "ended":
+        check(time.monotonic() < deadline, "the page's state stayed %r after Escape on the "
+              "title" % page.state())
+        time.sleep(0.1)
+    said = page.status_text()
+    check("ended" in said.lower(), "after Escape the page says %r, not that the game ended"
+          % said)
+    s.run.log("Escape on the title: the page says %r" % said)
+    # Whatever the tap still hears a moment later must be silence, or nothing at all.
+    time.sleep(0.5)
+    settled = len(page.blocks())
+    time.sleep(1.5)
+    after = page.blocks()[settled:]
+    check(max(after, default=0) < browser.LOUD, "sound after the game ended (peak %.4f)"
+          % max(after, default=0))
+    s.run.log("after the end the tap heard %d more blocks, all silent" % len(after))
+
+
+def native_title(s):
+    """The title frame of the native game, played under Xvfb beside the page."""
+    x = s.xserver()
+    player, eye = s.start(x, s.capture())
+    play.intro(eye)
+    play.title(eye, 0, "space")
+    player.kill()
+    return eye.last.picture()
+
+
+@case
+def web_title(s):
+    """In the browser: the splash in changing colours and silent, a key, the title frame
+    exactly as the native game draws it, its music, Up and Down, Escape ending the game."""
+    page, eye = open_page(s)
+    seen = set()
+    deadline = time.monotonic() + s.run.limit(20)
+    while len(seen) < 3:
+        seen.add(frozenset(play.intro(eye)))
+        check(time.monotonic() < deadline, "the splash line kept one colour: %s" % seen)
+    eye.save("intro.png")
+    s.run.log("splash line seen in %d different colourings" % len(seen))
+    blocks = page.blocks()
+    check(max(blocks, default=0) < browser.LOUD, "sound during the splash (peak %.4f)"
+          % max(blocks, default=0))
+    s.run.log("%d blocks of sound reached the page during the splash, all silent" % len(blocks))
+    play.title(eye, 0, "a")
+    check(play.whole_screen_ok(eye.last), "the title is not the 160x120 picture in k x k "
+          "blocks (first stray pixel at %s)" % (eye.last.stray_pixel(),))
+    eye.save("title.png")
+    if s.binary:
+        native = native_title(s)
+        check(eye.last.picture() == native, "the page's title differs from the native game's; "
+              + describe_differences(native, eye.last.picture()))
+        s.run.log("the page's title frame is the native game's, pixel for pixel")
+    onset = browser.wait_heard(s.run, page, len(blocks))
+    s.run.log("music heard from block %d" % onset)
+    for key, selected in (("Down", 1), ("Down", 0), ("Up", 1), ("Up", 0)):
+        play.title(eye, selected, key)
+    s.run.log("Up and Down toggle the highlight between Begin and Leave")
+    leave_page(s, eye, page)
+    no_console_errors(s, page)
+
+
+@case
+def web_full_game(s):
+    """In the browser: a whole game of eight choices back to the title, the music heard at
+    its end."""
+    page, eye = open_page(s)
+    play.to_title(eye)
+    game = play.opening(eye, "space")
+    plan = {1: ["Right"], 2: ["Down"], 4: ["Right", "Down"], 5: ["Up"]}
+    going_on = True
+    while going_on:
+        check(game.turn < story.CHOICES_PER_GAME, "the game goes on after eight choices")
+        going_on, shown = play.turn(eye, game, plan.get(game.turn, []))
+        play.lowered(shown)
+    check(game.turn == story.CHOICES_PER_GAME, "the game ended after %d choices" % game.turn)
+    s.run.log("eight choices made; the title is back")
+    browser.wait_heard(s.run, page, len(page.blocks()))
+    s.run.log("the music plays on the title after the game")
+    leave_page(s, eye, page)
+    no_console_errors(s, page)
+
+
+@case
+def web_resize(s):
+    """In the browser: each new viewport puts the picture at its largest whole scale in
+    device pixels, centred, black around, every game pixel a crisp block."""
+    page, eye = open_page(s)
+    play.intro(eye)
+    play.title(eye, 0, "space")
+    for width, height, dpr, k in ((1280, 720, 1.0, 6), (800, 600, 2.0, 10), (333, 250, 1.0, 2)):
+        page.resize(width, height, dpr)
+        shot = eye.wait("the title at %dx%d" % (width, height),
+                        lambda shot: shot.picture() == screens.title(s.font, 0) and shot,
+                        expected=screens.title(s.font, 0))
+        check(shot.k == k, "at %dx%d x%g the picture is %d times over, not %d"
+              % (width, height, dpr, shot.k, k))
+        check(shot.blocks_uniform(), "blurred or uneven blocks at %dx%d x%g (first stray "
+              "pixel at %s)" % (width, height, dpr, shot.stray_pixel()))
+        eye.save("title-%dx%d.png" % (width, height))
+        s.run.log("%dx%d at x%g: the title %d times over, centred, crisp"
+                  % (width, height, dpr, k))
+    no_console_errors(s, page)
+
+
+@case
+def web_no_module(s):
+    """In the browser: a release without its music plays the title in silence."""
+    root = s.run.path("release-without-music")
+    shutil.copytree(s.web, root)
+    os.remove(os.path.join(root, "xm", "bg.xm"))
+    page, eye = open_page(s, root)
+    play.intro(eye)
+    play.title(eye, 0, "space")
+    start = len(page.blocks())
+    blocks = browser.wait_blocks(s.run, page, start + 30)[start:]
+    check(max(blocks) < browser.LOUD, "sound on the title without the module (peak %.4f)"
+          % max(blocks))
+    s.run.log("%d blocks on the title without the module, all silent" % len(blocks))
+    play.title(eye, 1, "Down")
+    s.run.log("the game goes on: Down moved the highlight")
+    # A missing module is an expected 404, the only error the console may show.
+    errors = [e for e in page.errors() if "bg.xm" not in e["message"]]
+    check(not errors, "the browser's console shows errors: %s"
+          % "; ".join(e["message"] for e in errors[:5]))

@@ -19,7 +19,7 @@ SKIPPED = 77
 def main():
     ap = argparse.ArgumentParser(description=__doc__)
     ap.add_argument("case", choices=sorted(cases.CASES))
-    ap.add_argument("--binary", required=True, help="the vellmora executable to start")
+    ap.add_argument("--binary", help="the vellmora executable to start")
     ap.add_argument("--glyphs", required=True, help="the font dump the build wrote")
     ap.add_argument("--workdir", required=True, help="where logs and screenshots go")
     ap.add_argument("--display", type=int, default=91,
@@ -30,9 +30,16 @@ def main():
                     help="where the build was configured to install the music")
     ap.add_argument("--wine", metavar="PREFIX", default=None,
                     help="run the binary, a Windows build, under Wine with this prefix")
+    ap.add_argument("--browser", metavar="RELEASE", default=None,
+                    help="play the browser release unpacked in this directory instead")
     args = ap.parse_args()
     if args.wine and args.case not in cases.WINE_CASES:
         ap.error("under Wine the cases are %s" % ", ".join(cases.WINE_CASES))
+    if (args.browser is not None) != (args.case in cases.WEB_CASES):
+        ap.error("the browser cases are %s, and they need --browser"
+                 % ", ".join(cases.WEB_CASES))
+    if args.browser is None and args.binary is None:
+        ap.error("--binary is needed")
 
     scale = float(os.environ.get("VELLMORA_E2E_TIME_SCALE", "1"))
     displays = [args.display + 100 * i for i in range(20) if args.display + 100 * i < 65536]
@@ -40,8 +47,10 @@ def main():
     start = time.monotonic()
     try:
         wine = Wine(os.path.abspath(args.wine)) if args.wine else None
-        setup = cases.Setup(run, os.path.abspath(args.binary), Font(args.glyphs), args.source,
-                            args.datadir, wine)
+        binary = os.path.abspath(args.binary) if args.binary else None
+        web = os.path.abspath(args.browser) if args.browser else None
+        setup = cases.Setup(run, binary, Font(args.glyphs), args.source, args.datadir, wine,
+                            web)
         cases.CASES[args.case](setup)
     except cases.Skip as e:
         print("SKIPPED: %s" % e)
