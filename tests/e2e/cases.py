@@ -20,7 +20,8 @@ import story
 
 CASES = {}
 WINE_CASES = ("intro", "title", "full_game", "no_module", "windows_program", "command_line")
-WEB_CASES = ("web_title", "web_full_game", "web_resize", "web_no_module")
+WEB_CASES = ("web_title", "web_full_game", "web_resize", "web_no_module", "web_calm",
+             "web_hidden")
 
 
 class Skip(Exception):
@@ -826,8 +827,9 @@ def monitors(s):
 
 # The browser release: the same steps, the page standing in for the X server and the player.
 
-def open_page(s, root=None, width=640, height=480, dpr=1.0):
-    page = browser.Page(s.run, browser.Server(s.run, root or s.web).url, width, height, dpr)
+def open_page(s, root=None, width=640, height=480, dpr=1.0, query=""):
+    page = browser.Page(s.run, browser.Server(s.run, root or s.web).url + query, width,
+                        height, dpr)
     return page, play.Eye(s.run, page, s.font, page)
 
 
@@ -967,3 +969,97 @@ def web_no_module(s):
     errors = [e for e in page.errors() if "bg.xm" not in e["message"]]
     check(not errors, "the browser's console shows errors: %s"
           % "; ".join(e["message"] for e in errors[:5]))
+
+
+# Every animation frame, the colour of the splash line's first lit pixel on the page's canvas,
+# with the frame's time: what a player sees, at the rate the page presents it.
+SPLASH_WATCH = """
+const seen = window.__splash = [];
+const ctx = document.getElementById("screen").getContext("2d");
+function look(t) {
+  const d = ctx.getImageData(0, 0, 160, 120).data;
+  for (let i = 0; i < d.length; i += 4)
+    if (d[i] || d[i + 1] || d[i + 2]) { seen.push([t, d[i], d[i + 1], d[i + 2]]); break; }
+  if (t < seen.start + 3000 || !seen.length) requestAnimationFrame(look);
+}
+requestAnimationFrame((t) => { seen.start = t; look(t); });
+"""
+
+
+def page_colour_changes(s, query):
+    """The most colour changes of the splash line within any second of three, in a page
+    opened with this query."""
+    page, eye = open_page(s, query=query)
+    play.intro(eye)
+    page.js("(() => {%s})()" % SPLASH_WATCH)
+    deadline = time.monotonic() + s.run.limit(20)
+    while not page.js("window.__splash.length && window.__splash.slice(-1)[0][0] >= "
+                      "window.__splash.start + 3000"):
+        check(time.monotonic() < deadline, "the splash was not watched for 3 s")
+        time.sleep(0.2)
+    seen = page.js("window.__splash")
+    changes = [a[0] for a, b in zip(seen, seen[1:]) if a[1:] != b[1:]]
+    most = max(sum(1 for t in changes if c <= t < c + 1000) for c in changes) if changes else 0
+    s.run.log("%r: %d frames watched, up to %d colour changes within a second"
+              % (query, len(seen), most))
+    no_console_errors(s, page)
+    return most
+
+
+@case
+def web_calm(s):
+    """In the browser: ?calm gives the calm splash, which changes its colour at most three
+    times in any second; without it the colour changes at every frame."""
+    most = page_colour_changes(s, "")
+    check(most > 10, "by default the page's splash changed colour only %d times a second"
+          % most)
+    for query in ("?calm", "?calm=1"):
+        most = page_colour_changes(s, query)
+        check(1 <= most <= 3, "%s: up to %d colour changes within a second" % (query, most))
+
+
+def set_hidden(page, hidden):
+    """The page as a hidden tab or a visible one. Headless Chromium keeps every tab visible,
+    so the document says so itself and tells its listeners, as the browser would."""
+    page.js("""(() => {
+      const hidden = %s;
+      Object.defineProperty(document, "hidden", {get: () => hidden, configurable: true});
+      Object.defineProperty(document, "visibilityState",
+                            {get: () => hidden ? "hidden" : "visible", configurable: true});
+      document.dispatchEvent(new Event("visibilitychange"));
+    })()""" % ("true" if hidden else "false"))
+
+
+def ticks_over(page, seconds):
+    before = page.js("window.vellmora.ticks")
+    time.sleep(seconds)
+    return page.js("window.vellmora.ticks") - before
+
+
+@case
+def web_hidden(s):
+    """In the browser: a hidden tab pauses the game's ticks and its sound; back in view it
+    goes on where it was, at 30 ticks a second, with no burst of ticks to catch up."""
+    page, eye = open_page(s)
+    play.intro(eye)
+    play.title(eye, 0, "space")
+    play.title(eye, 1, "Down")
+    browser.wait_heard(s.run, page, 0)
+    set_hidden(page, True)
+    time.sleep(0.5)
+    paused = ticks_over(page, 2)
+    check(paused == 0, "%d ticks ran in 2 s while the tab was hidden" % paused)
+    state = page.js("window.vellmora.audio.state")
+    check(state == "suspended", "the sound is %r while the tab is hidden" % state)
+    s.run.log("hidden for 2.5 s: no tick ran and the sound is suspended")
+    set_hidden(page, False)
+    first = ticks_over(page, 1)
+    check(24 <= first <= 36, "%d ticks in the first second back in view, not about 30" % first)
+    state = page.js("window.vellmora.audio.state")
+    check(state == "running", "the sound is %r back in view" % state)
+    browser.wait_heard(s.run, page, len(page.blocks()))
+    s.run.log("back in view: %d ticks in the first second, the music again" % first)
+    play.title(eye, 1, None)
+    play.title(eye, 0, "Up")
+    s.run.log("the title kept its highlight on Leave, and Up still moves it")
+    no_console_errors(s, page)
