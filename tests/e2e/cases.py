@@ -10,8 +10,8 @@ import subprocess
 import sys
 import time
 
-from session import (KEY_HOLD, Capture, Failure, Player, WineCapture, XorgServer, XServer,
-                     check)
+from session import (CONVERT, KEY_HOLD, Capture, Failure, Player, WineCapture, XorgServer,
+                     XServer, check)
 import browser
 from picture import describe_differences
 import play
@@ -21,7 +21,7 @@ import story
 CASES = {}
 WINE_CASES = ("intro", "title", "full_game", "no_module", "windows_program", "command_line")
 WEB_CASES = ("web_title", "web_full_game", "web_resize", "web_no_module", "web_calm",
-             "web_hidden")
+             "web_hidden", "web_cannot_start")
 
 
 class Skip(Exception):
@@ -827,9 +827,9 @@ def monitors(s):
 
 # The browser release: the same steps, the page standing in for the X server and the player.
 
-def open_page(s, root=None, width=640, height=480, dpr=1.0, query=""):
+def open_page(s, root=None, width=640, height=480, dpr=1.0, query="", prelude=""):
     page = browser.Page(s.run, browser.Server(s.run, root or s.web).url + query, width,
-                        height, dpr)
+                        height, dpr, prelude)
     return page, play.Eye(s.run, page, s.font, page)
 
 
@@ -1063,3 +1063,40 @@ def web_hidden(s):
     play.title(eye, 0, "Up")
     s.run.log("the title kept its highlight on Leave, and Up still moves it")
     no_console_errors(s, page)
+
+
+# What a player may meet instead of the game: a browser without WebAssembly, and a release
+# that lost a file on its way to the host.
+CANNOT_START = [
+    ("no WebAssembly", None, "delete window.WebAssembly;", "WebAssembly"),
+    ("no vellmora.wasm", "vellmora.wasm", "", "could not be loaded"),
+    ("no vellmora.js", "vellmora.js", "", "could not be loaded"),
+]
+
+
+@case
+def web_cannot_start(s):
+    """In the browser: when the game cannot start, the page says so in a sentence, never
+    a blank page, and plays no sound."""
+    for what, missing, prelude, words in CANNOT_START:
+        root = s.web
+        if missing:
+            root = s.run.path("release-without-" + missing)
+            shutil.copytree(s.web, root)
+            os.remove(os.path.join(root, missing))
+        page, _ = open_page(s, root, prelude=prelude)
+        deadline = time.monotonic() + s.run.limit(20)
+        while page.state() != "failed":
+            check(time.monotonic() < deadline, "%s: the page's state stayed %r"
+                  % (what, page.state()))
+            time.sleep(0.2)
+        said = page.status_text()
+        check(words in said and said.endswith("."), "%s: the page says %r" % (what, said))
+        shot = page.screenshot()
+        lit = sum(1 for i in range(0, len(shot.data), 3) if shot.data[i:i + 3] != b"\0\0\0")
+        check(lit > 100, "%s: the page shows nothing (%d lit pixels)" % (what, lit))
+        shot.save_png(s.run.path("cannot-start-%s.png" % (missing or "wasm-api")),
+                      CONVERT)
+        check(max(page.blocks(), default=0) < browser.LOUD, "%s: sound played" % what)
+        s.run.log("%s: the page says %r" % (what, said))
+        page.stop()
