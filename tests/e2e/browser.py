@@ -89,7 +89,7 @@ class Page:
     """One headless Chromium showing the release. It stands in for both the X server (the
     screen and the keyboard) and the player (whether the game still runs) of a native run."""
 
-    def __init__(self, run, url, width=640, height=480, dpr=1.0, prelude=""):
+    def __init__(self, run, url, width=640, height=480, dpr=1.0, prelude="", tap=True):
         from selenium import webdriver
         from selenium.webdriver.chrome.service import Service
         self.run = run
@@ -107,7 +107,7 @@ class Page:
         run.cleanups.append(self.stop)
         run.log("Chromium started in %.1f s" % (time.monotonic() - started))
         self.resize(width, height, dpr)
-        self.cdp("Page.addScriptToEvaluateOnNewDocument", source=TAP + prelude)
+        self.cdp("Page.addScriptToEvaluateOnNewDocument", source=(TAP if tap else "") + prelude)
         self.log = []
         self.driver.get(url)
         self.proc = self  # what a waiting step reports when the game is gone

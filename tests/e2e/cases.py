@@ -21,7 +21,7 @@ import story
 CASES = {}
 WINE_CASES = ("intro", "title", "full_game", "no_module", "windows_program", "command_line")
 WEB_CASES = ("web_title", "web_full_game", "web_resize", "web_no_module", "web_calm",
-             "web_hidden", "web_cannot_start")
+             "web_hidden", "web_cannot_start", "web_no_worklet")
 
 
 class Skip(Exception):
@@ -898,7 +898,8 @@ def web_title(s):
               + describe_differences(native, eye.last.picture()))
         s.run.log("the page's title frame is the native game's, pixel for pixel")
     onset = browser.wait_heard(s.run, page, len(blocks))
-    s.run.log("music heard from block %d" % onset)
+    check(page.js("!!Module.webAudio.node"), "the music does not go through an AudioWorklet")
+    s.run.log("music heard from block %d, played by an AudioWorklet" % onset)
     for key, selected in (("Down", 1), ("Down", 0), ("Up", 1), ("Up", 0)):
         play.title(eye, selected, key)
     s.run.log("Up and Down toggle the highlight between Begin and Leave")
@@ -1100,3 +1101,20 @@ def web_cannot_start(s):
         check(max(page.blocks(), default=0) < browser.LOUD, "%s: sound played" % what)
         s.run.log("%s: the page says %r" % (what, said))
         page.stop()
+
+
+@case
+def web_no_worklet(s):
+    """In the browser: a page with no AudioWorklet (served over plain http, where browsers
+    offer none) still plays the music from the title on, and goes quiet at the end."""
+    page, eye = open_page(s, prelude="delete window.AudioWorkletNode;")
+    play.intro(eye)
+    blocks = page.blocks()
+    check(max(blocks, default=0) < browser.LOUD, "sound during the splash (peak %.4f)"
+          % max(blocks, default=0))
+    play.title(eye, 0, "space")
+    check(not page.js("Module.webAudio.node"), "the page still made a worklet")
+    onset = browser.wait_heard(s.run, page, len(blocks))
+    s.run.log("without AudioWorklet the music is heard from block %d" % onset)
+    leave_page(s, eye, page)
+    no_console_errors(s, page)

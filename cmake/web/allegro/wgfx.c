@@ -1,5 +1,5 @@
-/* The graphics driver: the screen is a plain 32-bit bitmap in memory, whose pixels the page
- * copies to its canvas once a frame. */
+/* The graphics driver: the screen is a plain 32-bit bitmap in memory, whose pixels go to the
+ * page's canvas once a frame. */
 #include <stdlib.h>
 
 #include <emscripten.h>
@@ -8,7 +8,8 @@
 #include "allegro/internal/aintern.h"
 #include "allegro/platform/alweb.h"
 
-static void *pixels; /* the screen's memory */
+static void *pixels;    /* the screen's memory */
+static uint32_t *shown; /* the visible part of it as the canvas's R, G, B, A bytes */
 
 static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
 {
@@ -23,14 +24,21 @@ static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
    if (v_h < h)
       v_h = h;
    pixels = calloc((size_t)v_w * v_h, 4);
-   if (!pixels) {
+   shown = malloc((size_t)w * h * 4);
+   if (!pixels || !shown) {
+      free(pixels);
+      free(shown);
+      pixels = NULL;
+      shown = NULL;
       ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("Not enough memory"));
       return NULL;
    }
    b = _make_bitmap(v_w, v_h, (uintptr_t)pixels, &gfx_web, color_depth, v_w * 4);
    if (!b) {
       free(pixels);
+      free(shown);
       pixels = NULL;
+      shown = NULL;
       ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("Not enough memory"));
       return NULL;
    }
@@ -43,43 +51,49 @@ static void web_gfx_exit(BITMAP *b)
 {
    (void)b;
    free(pixels);
+   free(shown);
    pixels = NULL;
+   shown = NULL;
 }
 
-/* Allegro's 32-bit pixels are 0x00RRGGBB words; the canvas wants R, G, B, A bytes. */
-EM_JS(void, web_put_pixels, (const unsigned char *src, int w, int h, int pitch), {
+/* The canvas shows the image straight from the module's memory, without a copy; a new view
+ * is made when that memory has grown (its old buffer is then gone) or the size changed. */
+EM_JS(void, web_put_image, (const void *rgba, int w, int h), {
    var c = document.getElementById('screen');
    if (!c)
       return;
    var s = Module.webScreen;
-   if (!s || s.canvas !== c || s.image.width !== w || s.image.height !== h) {
+   if (!s || s.canvas !== c || s.memory !== HEAPU8.buffer || s.at !== rgba ||
+       s.image.width !== w || s.image.height !== h) {
       if (c.width !== w || c.height !== h) {
          c.width = w;
          c.height = h;
       }
-      var ctx = c.getContext('2d', { alpha: false });
-      s = Module.webScreen = { canvas: c, ctx: ctx, image: ctx.createImageData(w, h) };
-   }
-   var d = s.image.data;
-   var i = 0;
-   for (var y = 0; y < h; y++) {
-      var p = src + y * pitch;
-      for (var x = 0; x < w; x++, p += 4, i += 4) {
-         d[i] = HEAPU8[p + 2];
-         d[i + 1] = HEAPU8[p + 1];
-         d[i + 2] = HEAPU8[p];
-         d[i + 3] = 255;
-      }
+      var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
+      s = Module.webScreen = { canvas: c, ctx: c.getContext('2d', { alpha: false }),
+                               memory: HEAPU8.buffer, at: rgba, image: new ImageData(bytes, w, h) };
    }
    s.ctx.putImageData(s.image, 0, 0);
 });
 
+/* Allegro's 32-bit pixels are 0x00RRGGBB words; the canvas wants R, G, B, A bytes, which a
+ * little-endian word holds as 0xAABBGGRR. */
 void web_show_screen(void)
 {
-   if (screen && pixels)
-      web_put_pixels(pixels, gfx_web.w, gfx_web.h, screen->w * 4);
-}
+   int x, y, w = gfx_web.w, h = gfx_web.h;
+   uint32_t *to = shown;
 
+   if (!screen || !pixels)
+      return;
+   for (y = 0; y < h; y++) {
+      const uint32_t *from = (const uint32_t *)screen->line[y];
+      for (x = 0; x < w; x++) {
+         uint32_t v = from[x];
+         *to++ = 0xFF000000u | (v & 0xFFu) << 16 | (v & 0xFF00u) | (v >> 16 & 0xFFu);
+      }
+   }
+   web_put_image(shown, w, h);
+}
 GFX_DRIVER gfx_web = {
    GFX_WEB,
    empty_string,

@@ -1,6 +1,10 @@
 /* The digital sound driver: Allegro's mixer fills blocks of 16-bit stereo that the page's
- * AudioContext plays, scheduled a little ahead of its clock. The page makes the context
- * (Module.audioContext); it runs once a user gesture lets it. A hidden tab's sound pauses. */
+ * AudioContext plays, kept a little ahead of its clock. The page makes the context
+ * (Module.audioContext); it runs once a user gesture lets it. A hidden tab's sound pauses.
+ *
+ * The blocks go to an AudioWorklet that plays them back to back off the page's main thread.
+ * Pages served over plain http have no worklets: there each block is a buffer source of its
+ * own, scheduled at the end of the one before. */
 #include <stdlib.h>
 
 #include <emscripten.h>
@@ -9,7 +13,7 @@
 #include "allegro/internal/aintern.h"
 #include "allegro/platform/alweb.h"
 
-#define BLOCK 1024 /* sample frames mixed at a time */
+#define BLOCK 4096 /* sample frames mixed at a time: under a tenth of a second */
 
 static short *block; /* one mixed block, interleaved left and right */
 static int mixing;   /* the mixer is set up */
@@ -21,7 +25,7 @@ EM_JS(int, web_audio_rate, (void), {
 
 EM_JS(void, web_audio_listen, (void), {
    var ctx = Module.audioContext;
-   var a = Module.webAudio = { end: 0, sources: [] };
+   var a = Module.webAudio = { end: 0, sources: [], node: null, ready: false };
    a.visibility = function() {
       if (ctx.state === 'closed')
          return;
@@ -31,6 +35,34 @@ EM_JS(void, web_audio_listen, (void), {
          ctx.resume();
    };
    document.addEventListener('visibilitychange', a.visibility);
+   if (!ctx.audioWorklet || typeof AudioWorkletNode !== 'function') {
+      a.ready = true;
+      return;
+   }
+   // Plays queued blocks of interleaved stereo in order; silence when none is left.
+   var player = 'registerProcessor("vellmora-out", class extends AudioWorkletProcessor {' +
+      'constructor() { super(); this.queue = []; this.at = 0;' +
+      '  this.port.onmessage = (e) => { this.queue.push(e.data); }; }' +
+      'process(inputs, outputs) {' +
+      '  const l = outputs[0][0], r = outputs[0][1]; let i = 0;' +
+      '  while (i < l.length && this.queue.length) {' +
+      '    const q = this.queue[0];' +
+      '    for (; i < l.length && this.at < q.length; i++, this.at += 2) {' +
+      '      l[i] = q[this.at]; r[i] = q[this.at + 1]; }' +
+      '    if (this.at >= q.length) { this.queue.shift(); this.at = 0; } }' +
+      '  for (; i < l.length; i++) { l[i] = 0; r[i] = 0; }' +
+      '  return true; } });';
+   var url = URL.createObjectURL(new Blob([player], { type: 'text/javascript' }));
+   ctx.audioWorklet.addModule(url).then(function() {
+      if (Module.webAudio !== a)
+         return;
+      a.node = new AudioWorkletNode(ctx, 'vellmora-out',
+                                    { numberOfInputs: 0, outputChannelCount: [2] });
+      a.node.connect(ctx.destination);
+   }).catch(function() {}).finally(function() {
+      URL.revokeObjectURL(url);
+      a.ready = true;
+   });
 });
 
 EM_JS(void, web_audio_unlisten, (void), {
@@ -39,14 +71,16 @@ EM_JS(void, web_audio_unlisten, (void), {
       return;
    document.removeEventListener('visibilitychange', a.visibility);
    a.sources.forEach(function(s) { try { s.stop(); } catch (e) {} });
+   if (a.node)
+      a.node.disconnect();
    Module.webAudio = null;
 });
 
-/* How many blocks the page wants now to stay a tenth of a second ahead; none while the
- * context waits for a gesture or the tab is hidden. */
+/* How many blocks the page wants now to stay a fifth of a second ahead; none while the
+ * context waits for a gesture, the tab is hidden or the player is still loading. */
 EM_JS(int, web_audio_wanted, (int frames), {
    var ctx = Module.audioContext, a = Module.webAudio;
-   if (!ctx || !a || ctx.state !== 'running' || document.hidden)
+   if (!ctx || !a || !a.ready || ctx.state !== 'running' || document.hidden)
       return 0;
    a.started = true;
    var ahead = a.end - ctx.currentTime;
@@ -54,15 +88,23 @@ EM_JS(int, web_audio_wanted, (int frames), {
       a.end = ctx.currentTime + 0.02;
       ahead = 0.02;
    }
-   var want = Math.ceil((0.1 - ahead) * ctx.sampleRate / frames);
+   var want = Math.ceil((0.2 - ahead) * ctx.sampleRate / frames);
    return want > 0 ? want : 0;
 });
 
 EM_JS(void, web_audio_queue, (const short *samples, int frames), {
    var ctx = Module.audioContext, a = Module.webAudio;
+   var p = samples >> 1;
+   a.end += frames / ctx.sampleRate;
+   if (a.node) {
+      var q = new Float32Array(frames * 2);
+      for (var i = 0; i < frames * 2; i++)
+         q[i] = HEAP16[p + i] / 32768;
+      a.node.port.postMessage(q, [q.buffer]);
+      return;
+   }
    var buf = ctx.createBuffer(2, frames, ctx.sampleRate);
    var l = buf.getChannelData(0), r = buf.getChannelData(1);
-   var p = samples >> 1;
    for (var i = 0; i < frames; i++, p += 2) {
       l[i] = HEAP16[p] / 32768;
       r[i] = HEAP16[p + 1] / 32768;
@@ -70,8 +112,7 @@ EM_JS(void, web_audio_queue, (const short *samples, int frames), {
    var s = ctx.createBufferSource();
    s.buffer = buf;
    s.connect(ctx.destination);
-   s.start(a.end);
-   a.end += frames / ctx.sampleRate;
+   s.start(a.end - frames / ctx.sampleRate);
    a.sources.push(s);
    s.onended = function() {
       var i = a.sources.indexOf(s);
