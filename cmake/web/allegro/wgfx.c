@@ -10,10 +10,20 @@
 
 static void *pixels;    /* the screen's memory */
 static uint32_t *shown; /* the visible part of it as the canvas's R, G, B, A bytes */
+static int fresh;       /* the canvas has not been given a frame of this screen yet */
+
+static void web_gfx_exit(BITMAP *b)
+{
+   (void)b;
+   free(pixels);
+   free(shown);
+   pixels = NULL;
+   shown = NULL;
+}
 
 static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
 {
-   BITMAP *b;
+   BITMAP *b = NULL;
 
    if (color_depth != 32) {
       ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("Unsupported color depth"));
@@ -25,35 +35,17 @@ static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
       v_h = h;
    pixels = calloc((size_t)v_w * v_h, 4);
    shown = malloc((size_t)w * h * 4);
-   if (!pixels || !shown) {
-      free(pixels);
-      free(shown);
-      pixels = NULL;
-      shown = NULL;
-      ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("Not enough memory"));
-      return NULL;
-   }
-   b = _make_bitmap(v_w, v_h, (uintptr_t)pixels, &gfx_web, color_depth, v_w * 4);
+   if (pixels && shown)
+      b = _make_bitmap(v_w, v_h, (uintptr_t)pixels, &gfx_web, color_depth, v_w * 4);
    if (!b) {
-      free(pixels);
-      free(shown);
-      pixels = NULL;
-      shown = NULL;
+      web_gfx_exit(NULL);
       ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("Not enough memory"));
       return NULL;
    }
    gfx_web.w = b->cr = w;
    gfx_web.h = b->cb = h;
+   fresh = TRUE;
    return b;
-}
-
-static void web_gfx_exit(BITMAP *b)
-{
-   (void)b;
-   free(pixels);
-   free(shown);
-   pixels = NULL;
-   shown = NULL;
 }
 
 /* The canvas shows the image straight from the module's memory, without a copy; a new view
@@ -77,23 +69,32 @@ EM_JS(void, web_put_image, (const void *rgba, int w, int h), {
 });
 
 /* Allegro's 32-bit pixels are 0x00RRGGBB words; the canvas wants R, G, B, A bytes, which a
- * little-endian word holds as 0xAABBGGRR. */
+ * little-endian word holds as 0xAABBGGRR. A frame the same as the one shown is not handed to
+ * the canvas again: the browser then has nothing to paint. */
 void web_show_screen(void)
 {
    int x, y, w = gfx_web.w, h = gfx_web.h;
    uint32_t *to = shown;
+   int changed = fresh;
 
    if (!screen || !pixels)
       return;
    for (y = 0; y < h; y++) {
       const uint32_t *from = (const uint32_t *)screen->line[y];
-      for (x = 0; x < w; x++) {
+      for (x = 0; x < w; x++, to++) {
          uint32_t v = from[x];
-         *to++ = 0xFF000000u | (v & 0xFFu) << 16 | (v & 0xFF00u) | (v >> 16 & 0xFFu);
+         uint32_t c = 0xFF000000u | (v & 0xFFu) << 16 | (v & 0xFF00u) | (v >> 16 & 0xFFu);
+         if (*to != c) {
+            *to = c;
+            changed = TRUE;
+         }
       }
    }
-   web_put_image(shown, w, h);
+   if (changed)
+      web_put_image(shown, w, h);
+   fresh = FALSE;
 }
+
 GFX_DRIVER gfx_web = {
    GFX_WEB,
    empty_string,
