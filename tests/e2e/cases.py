@@ -888,6 +888,7 @@ def web_title(s):
     check(max(blocks, default=0) < browser.LOUD, "sound during the splash (peak %.4f)"
           % max(blocks, default=0))
     s.run.log("%d blocks of sound reached the page during the splash, all silent" % len(blocks))
+    check(page.js("!window.vellmora.audio"), "the page opened its audio before any key")
     play.title(eye, 0, "a")
     check(play.whole_screen_ok(eye.last), "the title is not the 160x120 picture in k x k "
           "blocks (first stray pixel at %s)" % (eye.last.stray_pixel(),))

@@ -1,10 +1,12 @@
 /* The digital sound driver: Allegro's mixer fills blocks of 16-bit stereo that the page's
- * AudioContext plays, kept a little ahead of its clock. The page makes the context
- * (Module.audioContext); it runs once a user gesture lets it. A hidden tab's sound pauses.
+ * AudioContext plays, kept a little ahead of its clock. Browsers allow sound only after a
+ * key or a click, so the page makes its context then (Module.audioContext), at the rate it
+ * names beforehand (Module.audioRate) for the mixer. A hidden tab's sound pauses.
  *
  * The blocks go to an AudioWorklet that plays them back to back off the page's main thread.
- * Pages served over plain http have no worklets: there each block is a buffer source of its
- * own, scheduled at the end of the one before. */
+ * Pages served over plain http have no worklets, and a browser may not give the rate asked
+ * for: there each block is a buffer source of its own (which the browser resamples),
+ * scheduled at the end of the one before. */
 #include <stdlib.h>
 
 #include <emscripten.h>
@@ -19,26 +21,21 @@ static short *block; /* one mixed block, interleaved left and right */
 static int mixing;   /* the mixer is set up */
 
 EM_JS(int, web_audio_rate, (void), {
-   var ctx = Module.audioContext;
-   return ctx ? Math.round(ctx.sampleRate) : 0;
+   return Module.audioRate || 0;
 });
 
-EM_JS(void, web_audio_listen, (void), {
-   var ctx = Module.audioContext;
-   var a = Module.webAudio = { end: 0, sources: [], node: null, ready: false };
+EM_JS(void, web_audio_listen, (int rate), {
+   var a = Module.webAudio = { rate: rate, ctx: null, end: 0, sources: [], node: null,
+                               ready: false };
    a.visibility = function() {
-      if (ctx.state === 'closed')
+      if (!a.ctx || a.ctx.state === 'closed')
          return;
       if (document.hidden)
-         ctx.suspend();
+         a.ctx.suspend();
       else if (a.started)
-         ctx.resume();
+         a.ctx.resume();
    };
    document.addEventListener('visibilitychange', a.visibility);
-   if (!ctx.audioWorklet || typeof AudioWorkletNode !== 'function') {
-      a.ready = true;
-      return;
-   }
    // Plays queued blocks of interleaved stereo in order; silence when none is left.
    var player = 'registerProcessor("vellmora-out", class extends AudioWorkletProcessor {' +
       'constructor() { super(); this.queue = []; this.at = 0;' +
@@ -52,17 +49,25 @@ EM_JS(void, web_audio_listen, (void), {
       '    if (this.at >= q.length) { this.queue.shift(); this.at = 0; } }' +
       '  for (; i < l.length; i++) { l[i] = 0; r[i] = 0; }' +
       '  return true; } });';
-   var url = URL.createObjectURL(new Blob([player], { type: 'text/javascript' }));
-   ctx.audioWorklet.addModule(url).then(function() {
-      if (Module.webAudio !== a)
+   a.prepare = function(ctx) {
+      a.ctx = ctx;
+      if (!ctx.audioWorklet || typeof AudioWorkletNode !== 'function' ||
+          Math.round(ctx.sampleRate) !== a.rate) {
+         a.ready = true;
          return;
-      a.node = new AudioWorkletNode(ctx, 'vellmora-out',
-                                    { numberOfInputs: 0, outputChannelCount: [2] });
-      a.node.connect(ctx.destination);
-   }).catch(function() {}).finally(function() {
-      URL.revokeObjectURL(url);
-      a.ready = true;
-   });
+      }
+      var url = URL.createObjectURL(new Blob([player], { type: 'text/javascript' }));
+      ctx.audioWorklet.addModule(url).then(function() {
+         if (Module.webAudio !== a)
+            return;
+         a.node = new AudioWorkletNode(ctx, 'vellmora-out',
+                                       { numberOfInputs: 0, outputChannelCount: [2] });
+         a.node.connect(ctx.destination);
+      }).catch(function() {}).finally(function() {
+         URL.revokeObjectURL(url);
+         a.ready = true;
+      });
+   };
 });
 
 EM_JS(void, web_audio_unlisten, (void), {
@@ -76,11 +81,16 @@ EM_JS(void, web_audio_unlisten, (void), {
    Module.webAudio = null;
 });
 
-/* How many blocks the page wants now to stay a fifth of a second ahead; none while the
- * context waits for a gesture, the tab is hidden or the player is still loading. */
+/* How many blocks the page wants now to stay a fifth of a second ahead; none before a
+ * gesture let the page make its context, while the tab is hidden, or while the player is
+ * still loading. */
 EM_JS(int, web_audio_wanted, (int frames), {
    var ctx = Module.audioContext, a = Module.webAudio;
-   if (!ctx || !a || !a.ready || ctx.state !== 'running' || document.hidden)
+   if (!ctx || !a)
+      return 0;
+   if (a.ctx !== ctx)
+      a.prepare(ctx);
+   if (!a.ready || ctx.state !== 'running' || document.hidden)
       return 0;
    a.started = true;
    var ahead = a.end - ctx.currentTime;
@@ -88,14 +98,14 @@ EM_JS(int, web_audio_wanted, (int frames), {
       a.end = ctx.currentTime + 0.02;
       ahead = 0.02;
    }
-   var want = Math.ceil((0.2 - ahead) * ctx.sampleRate / frames);
+   var want = Math.ceil((0.2 - ahead) * a.rate / frames);
    return want > 0 ? want : 0;
 });
 
 EM_JS(void, web_audio_queue, (const short *samples, int frames), {
-   var ctx = Module.audioContext, a = Module.webAudio;
+   var a = Module.webAudio, ctx = a.ctx;
    var p = samples >> 1;
-   a.end += frames / ctx.sampleRate;
+   a.end += frames / a.rate;
    if (a.node) {
       var q = new Float32Array(frames * 2);
       for (var i = 0; i < frames * 2; i++)
@@ -103,7 +113,7 @@ EM_JS(void, web_audio_queue, (const short *samples, int frames), {
       a.node.port.postMessage(q, [q.buffer]);
       return;
    }
-   var buf = ctx.createBuffer(2, frames, ctx.sampleRate);
+   var buf = ctx.createBuffer(2, frames, a.rate);
    var l = buf.getChannelData(0), r = buf.getChannelData(1);
    for (var i = 0; i < frames; i++, p += 2) {
       l[i] = HEAP16[p] / 32768;
@@ -112,7 +122,7 @@ EM_JS(void, web_audio_queue, (const short *samples, int frames), {
    var s = ctx.createBufferSource();
    s.buffer = buf;
    s.connect(ctx.destination);
-   s.start(a.end - frames / ctx.sampleRate);
+   s.start(a.end - frames / a.rate);
    a.sources.push(s);
    s.onended = function() {
       var i = a.sources.indexOf(s);
@@ -157,7 +167,7 @@ static int web_digi_init(int input, int voices)
       ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("Error initialising mixer"));
       return -1;
    }
-   web_audio_listen();
+   web_audio_listen(_sound_freq);
    mixing = TRUE;
    return 0;
 }
