@@ -906,6 +906,11 @@ def web_title(s):
     s.run.log("Up and Down toggle the highlight between Begin and Leave")
     leave_page(s, eye, page)
     no_console_errors(s, page)
+    time.sleep(0.5)
+    eye.x.hold("space")
+    play.intro(eye)
+    s.run.log("a key on the ended page plays again: the splash is back")
+    no_console_errors(s, page)
 
 
 @case
