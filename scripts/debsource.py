@@ -181,6 +181,16 @@ def step(log, *cmd, cwd=None):
         fail("%s failed (log %s):\n%s" % (" ".join(cmd[:3]), log, tail))
 
 
+def cmake_build(log, source, build, prefix, *options, launcher=()):
+    """Configures, builds and installs one CMake project into prefix, Release; launcher is
+    what the configure step runs under (emcmake for the browser)."""
+    jobs = str(os.cpu_count() or 2)
+    step(log, *launcher, "cmake", "-S", source, "-B", build, "-DCMAKE_BUILD_TYPE=Release",
+         "-DCMAKE_INSTALL_PREFIX=" + prefix, "-Wno-dev", *options)
+    step(log, "cmake", "--build", build, "-j" + jobs)
+    step(log, "cmake", "--install", build)
+
+
 def unpack(tarballs, work):
     """A fresh work directory holding every tarball unpacked; returns {package: tree}."""
     shutil.rmtree(work, ignore_errors=True)

@@ -134,6 +134,21 @@ static void askfullscreen(Display *d, Window w, bool on)
 
 static bool fullscreen = false; // the window was last asked to be full screen
 
+// Ties a newly opened window to this process; with a monitor, puts the window over it and
+// asks for full screen.
+static void ownwindow(const Monitor *over)
+{
+    XLOCK();
+    Display *d = _xwin.display;
+    setpid(d, _xwin.wm_window);
+    if (over) {
+        XMoveWindow(d, _xwin.wm_window, over->x, over->y);
+        askfullscreen(d, _xwin.wm_window, true);
+    }
+    XFlush(d);
+    XUNLOCK();
+}
+
 // Full screen is an ordinary window at the monitor's size that the window manager is asked to
 // show full screen: no mode switch, no grab, no unmanaged window, so the desktop stays usable.
 // Without a window manager the window is simply put over the monitor.
@@ -141,13 +156,7 @@ bool platform_openfullscreen(const Monitor &m)
 {
     if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, m.w, m.h, 0, 0) != 0)
         return false;
-    XLOCK();
-    Display *d = _xwin.display;
-    setpid(d, _xwin.wm_window);
-    XMoveWindow(d, _xwin.wm_window, m.x, m.y);
-    askfullscreen(d, _xwin.wm_window, true);
-    XFlush(d);
-    XUNLOCK();
+    ownwindow(&m);
     fullscreen = true;
     return true;
 }
@@ -162,10 +171,7 @@ bool platform_openwindow(int w, int h)
     }
     if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, w, h, 0, 0) != 0)
         return false;
-    XLOCK();
-    setpid(_xwin.display, _xwin.wm_window);
-    XFlush(_xwin.display);
-    XUNLOCK();
+    ownwindow(nullptr);
     return true;
 }
 

@@ -39,7 +39,7 @@ int windowscale(int desktopw, int desktoph)
 // the first try.
 static bool openscreen(bool full)
 {
-    Monitor m = {0, 0, DISPLAY_W, DISPLAY_H};
+    Monitor m = {};
     const bool known = platform_monitor(m);
     if (!known)
         m = {0, 0, DISPLAY_W, DISPLAY_H};
@@ -59,8 +59,11 @@ static void switchedin()
 static bool full = true;       // the screen was opened full screen
 static bool toggleheld = false; // Alt+Enter or F11 must be released before it acts again
 
+// Opens the screen as `full` says, or ends the game, and puts the picture in its place.
 static void placescreen()
 {
+    if (!openscreen(full))
+        platform_fail("cannot open a 32-bit screen, full screen or windowed");
     placement = placeon(SCREEN_W, SCREEN_H);
     clearborders();
     // Keep drawing and playing while another window has the focus.
@@ -72,8 +75,6 @@ void setscreen()
 {
     set_window_title("Vellmora");
     full = !startwindowed;
-    if (!openscreen(full))
-        platform_fail("cannot open a 32-bit screen, full screen or windowed");
     placescreen();
 }
 
@@ -82,8 +83,6 @@ void setscreen()
 void togglescreen()
 {
     full = !full;
-    if (!openscreen(full))
-        platform_fail("cannot open a 32-bit screen, full screen or windowed");
     placescreen();
 }
 
