@@ -10,7 +10,7 @@ target_link_options(vellmora PRIVATE -static -static-libgcc -static-libstdc++ -m
 include(${PROJECT_SOURCE_DIR}/cmake/Icon.cmake)
 set(VELLMORA_ICO ${CMAKE_CURRENT_BINARY_DIR}/vellmora.ico)
 vellmora_ico(${VELLMORA_ICO} 16 32 48 256)
-configure_file(${PROJECT_SOURCE_DIR}/dist/vellmora.rc.in ${CMAKE_CURRENT_BINARY_DIR}/vellmora.rc @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/ports/win/vellmora.rc.in ${CMAKE_CURRENT_BINARY_DIR}/vellmora.rc @ONLY)
 target_sources(vellmora PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/vellmora.rc)
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/vellmora.rc PROPERTIES
     OBJECT_DEPENDS ${VELLMORA_ICO})
@@ -18,7 +18,7 @@ set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/vellmora.rc PROPERTIES
 # The zip: flat, so that unpacking it gives the game and its folder of music side by side.
 install(TARGETS vellmora RUNTIME DESTINATION .)
 install(FILES xm/bg.xm DESTINATION xm)
-configure_file(dist/windows-readme.txt ${CMAKE_CURRENT_BINARY_DIR}/README.txt @ONLY
+configure_file(${PROJECT_SOURCE_DIR}/ports/win/windows-readme.txt ${CMAKE_CURRENT_BINARY_DIR}/README.txt @ONLY
     NEWLINE_STYLE CRLF)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
 install(FILES LICENSE DESTINATION .)

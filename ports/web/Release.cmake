@@ -22,14 +22,14 @@ set(release_files index.html vellmora.js vellmora.wasm favicon.ico LICENSE xm/bg
 add_custom_command(OUTPUT ${VELLMORA_WEB_ZIP}
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${release}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${release}/xm
-    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/dist/web/index.html
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/ports/web/page/index.html
         $<TARGET_FILE_DIR:vellmora>/vellmora.js $<TARGET_FILE_DIR:vellmora>/vellmora.wasm
         ${VELLMORA_FAVICON} ${PROJECT_SOURCE_DIR}/LICENSE ${release}
     COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/xm/bg.xm ${release}/xm
     COMMAND ${CMAKE_COMMAND} -E rm -f ${VELLMORA_WEB_ZIP}
     COMMAND ${CMAKE_COMMAND} -E chdir ${release}
         ${CMAKE_COMMAND} -E tar cf ${VELLMORA_WEB_ZIP} --format=zip ${release_files}
-    DEPENDS vellmora ${PROJECT_SOURCE_DIR}/dist/web/index.html ${VELLMORA_FAVICON}
+    DEPENDS vellmora ${PROJECT_SOURCE_DIR}/ports/web/page/index.html ${VELLMORA_FAVICON}
         ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/xm/bg.xm
     VERBATIM)
 add_custom_target(vellmora_web_release ALL DEPENDS ${VELLMORA_WEB_ZIP})
