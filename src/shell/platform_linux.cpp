@@ -132,18 +132,42 @@ static void askfullscreen(Display *d, Window w, bool on)
                &e);
 }
 
-static bool fullscreen = false; // the window was last asked to be full screen
+// Allegro makes its window fixed-size, its minimum size equal to its maximum. GNOME's mutter
+// refuses full screen to a fixed-size window unless it is as large as the whole X screen,
+// which with a second monitor it is not. Without the maximum the window may grow, and every
+// window manager shows it full screen; the minimum keeps it from being made smaller than the
+// monitor, and the picture from being cut.
+static void allowgrowing(Display *d, Window w)
+{
+    XSizeHints *hints = XAllocSizeHints();
+    long given = 0;
+    if (hints && XGetWMNormalHints(d, w, hints, &given)) {
+        hints->flags &= ~PMaxSize;
+        XSetWMNormalHints(d, w, hints);
+    }
+    if (hints)
+        XFree(hints);
+}
 
-// Ties a newly opened window to this process; with a monitor, puts the window over it and
-// asks for full screen.
-static void ownwindow(const Monitor *over)
+static bool fullscreen = false; // the window was last asked to be full screen
+static Monitor shownon = {};    // the monitor it was last full screen on
+
+// Ties a newly opened window to this process. Full screen, the window is put over its monitor
+// and the window manager asked to show it so; a window that leaves full screen is centred on
+// the monitor the game was on, where a window manager that places windows by the pointer
+// would not put it.
+static void ownwindow(bool full, int w, int h)
 {
     XLOCK();
     Display *d = _xwin.display;
     setpid(d, _xwin.wm_window);
-    if (over) {
-        XMoveWindow(d, _xwin.wm_window, over->x, over->y);
+    if (full) {
+        XMoveWindow(d, _xwin.wm_window, shownon.x, shownon.y);
+        allowgrowing(d, _xwin.wm_window);
         askfullscreen(d, _xwin.wm_window, true);
+    } else if (fullscreen) {
+        XMoveWindow(d, _xwin.wm_window, shownon.x + (shownon.w - w) / 2,
+                    shownon.y + (shownon.h - h) / 2);
     }
     XFlush(d);
     XUNLOCK();
@@ -156,7 +180,8 @@ bool platform_openfullscreen(const Monitor &m)
 {
     if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, m.w, m.h, 0, 0) != 0)
         return false;
-    ownwindow(&m);
+    shownon = m;
+    ownwindow(true, m.w, m.h);
     fullscreen = true;
     return true;
 }
@@ -167,12 +192,12 @@ bool platform_openwindow(int w, int h)
         XLOCK();
         askfullscreen(_xwin.display, _xwin.wm_window, false);
         XUNLOCK();
-        fullscreen = false;
     }
-    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, w, h, 0, 0) != 0)
-        return false;
-    ownwindow(nullptr);
-    return true;
+    const bool opened = set_gfx_mode(GFX_AUTODETECT_WINDOWED, w, h, 0, 0) == 0;
+    if (opened)
+        ownwindow(false, w, h);
+    fullscreen = false;
+    return opened;
 }
 
 static void onsignal(int)

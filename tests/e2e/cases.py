@@ -10,8 +10,8 @@ import subprocess
 import sys
 import time
 
-from session import (CONVERT, KEY_HOLD, Capture, Failure, Player, WineCapture, XorgServer,
-                     XServer, check)
+from session import (CONVERT, KEY_HOLD, Capture, Failure, Mutter, Player, WineCapture,
+                     XorgServer, XServer, check, private_namespaces)
 import browser
 from picture import describe_differences
 import play
@@ -683,22 +683,30 @@ def quiet_without_sound(s):
 def game_window(s, x, player, fullscreen):
     """Waits until the window manager shows the game's window full screen or not; checks
     what a task bar reads of it and returns its id."""
-    def managed(_shot):
+    def managed():
         clients = x.prop("root", "_NET_CLIENT_LIST")
         for w in x.windows("Vellmora"):
             state = x.prop(w, "_NET_WM_STATE")
             if ("0x%x" % w) in clients and ("_NET_WM_STATE_FULLSCREEN" in state) == fullscreen:
                 return w
         return None
-    try:
-        ident = play.Eye(s.run, x, s.font, player).wait(
-            "the game's window %s full screen" % ("shown" if fullscreen else "no longer"),
-            managed, stable=False)
-    except Failure:
-        for w in x.windows("Vellmora"):
-            s.run.log("window 0x%x: state %r, geometry %s, clients %r" % (
-                w, x.prop(w, "_NET_WM_STATE"), x.geometry(w), x.prop("root", "_NET_CLIENT_LIST")))
-        raise
+    # Only the window's properties are watched: a rootless X server (Xwayland) has no root
+    # picture to take.
+    deadline = time.monotonic() + s.run.limit(30)
+    while True:
+        ident = managed()
+        if ident:
+            break
+        check(player.running(), "the game ended (status %s); stderr: %s"
+              % (player.proc.returncode, player.own_stderr()[-500:]))
+        if time.monotonic() > deadline:
+            for w in x.windows("Vellmora"):
+                s.run.log("window 0x%x: state %r, geometry %s, clients %r" % (
+                    w, x.prop(w, "_NET_WM_STATE"), x.geometry(w),
+                    x.prop("root", "_NET_CLIENT_LIST")))
+            raise Failure("timed out waiting for the game's window %s full screen"
+                          % ("shown" if fullscreen else "no longer"))
+        time.sleep(play.POLL)
     for name, value in (("WM_CLASS", '"vellmora", "Vellmora"'), ("WM_NAME", '"Vellmora"'),
                         ("_NET_WM_PID", str(player.proc.pid))):
         got = x.prop(ident, name)
@@ -823,6 +831,123 @@ def monitors(s):
         eye.save("monitors-%d.png" % MONITOR_LAYOUTS.index((what, commands, rect, k)))
         player.kill()
         s.run.log("%s: the game covers %s at k = %d" % (what, rect, k))
+
+
+# GNOME: the game as an X11 client of mutter's Xwayland, monitors side by side left to right.
+# Each layout: the monitors' sizes, then for each monitor made primary in turn, its index, its
+# rectangle, the scale of the picture full screen and the size of the game's window.
+MUTTER_LAYOUTS = {
+    "mutter_one_monitor": (((1920, 1080),), [(0, (0, 0, 1920, 1080), 9, (1280, 960))]),
+    "mutter_two_monitors": (((1920, 1080), (1600, 900)),
+                            [(0, (0, 0, 1920, 1080), 9, (1280, 960)),
+                             (1, (1920, 0, 1600, 900), 7, (960, 720))]),
+}
+
+
+def frame_extents(x, ident):
+    """_NET_FRAME_EXTENTS as (left, right, top, bottom); all 0 when the window has no frame."""
+    got = [int(v) for v in re.findall(r"\d+", x.prop(ident, "_NET_FRAME_EXTENTS"))]
+    return tuple(got) if len(got) == 4 else (0, 0, 0, 0)
+
+
+def settled(s, x, ident, what, test):
+    """Waits until the window's geometry passes the test; the window manager may move it a
+    moment after it changed its state."""
+    deadline = time.monotonic() + s.run.limit(10)
+    while not test(x.geometry(ident)):
+        check(time.monotonic() < deadline, "%s: the window lies at %s" % (what, x.geometry(ident)))
+        time.sleep(0.1)
+
+
+def shows_on_monitor(s, x, eye, index, what):
+    """What mutter itself sends of the monitor, through its screencast, is the game's picture
+    whole and crisp, exactly as the game's full-screen window holds it."""
+    want = eye.last.picture()
+    deadline = time.monotonic() + s.run.limit(10)
+    while True:
+        frame = x.monitor_frame(index)
+        if frame.picture() == want and frame.outside_black() and frame.stray_pixel() is None:
+            return frame
+        if time.monotonic() > deadline:
+            frame.save_png(s.run.path("failure-monitor-%d.png" % index), CONVERT)
+            raise Failure("%s: monitor %d does not show the game's picture whole; %s" % (
+                what, index, describe_differences(want, frame.picture())))
+        time.sleep(0.25)
+
+
+def fullscreen_on(s, x, player, eye, rect, k, what):
+    """The game's window full screen exactly over the monitor, without a frame, its picture at
+    k; returns the window."""
+    ident = game_window(s, x, player, True)
+    settled(s, x, ident, what, lambda g: g == rect)
+    check(frame_extents(x, ident) == (0, 0, 0, 0),
+          "%s: the full-screen window has a frame %s" % (what, frame_extents(x, ident)))
+    eye.window = ident
+    eye.shot()
+    check(eye.last.k == k, "%s: the picture is looked for at k = %d, not %d"
+          % (what, eye.last.k, k))
+    return ident
+
+
+def under_mutter(s, sizes, primaries):
+    reason = private_namespaces()
+    if reason:
+        raise Skip("mutter runs in namespaces of its own, as root: %s" % reason)
+    x = Mutter(s.run, *sizes)
+    for index, rect, k, window in primaries:
+        what = "%s, monitor %d primary" % (" and ".join("%dx%d" % m for m in sizes), index)
+        check(x.set_primary(index) == rect, "%s: mutter's primary is not %s" % (what, rect))
+        player, eye = s.start(x, name="game-%d" % index)
+        fullscreen_on(s, x, player, eye, rect, k, what)
+        play.intro(eye)
+        play.title(eye, 0, "a")
+        crisp(eye, what + ", the title")
+        shows_on_monitor(s, x, eye, index, what).save_png(
+            s.run.path("mutter-%d-monitor.png" % index), CONVERT)
+        s.run.log("%s: full screen over %s at k = %d, whole on the monitor; %d MB"
+                  % (what, rect, k, x.memory()))
+
+        x.hold("alt+Return")
+        ident = game_window(s, x, player, False)
+        rx, ry, rw, rh = rect
+
+        def on_primary(g):
+            left, right, top, bottom = frame_extents(x, ident)
+            return (g[2:] == window and rx <= g[0] - left and g[0] + g[2] + right <= rx + rw
+                    and ry <= g[1] - top and g[1] + g[3] + bottom <= ry + rh)
+        settled(s, x, ident, what + ", Alt+Enter", on_primary)
+        check(frame_extents(x, ident)[2] > 0, "%s, Alt+Enter: the window has no title bar (%s)"
+              % (what, frame_extents(x, ident)))
+        eye.window = ident
+        play.title(eye)
+        crisp(eye, what + ", the title in a window")
+        eye.save("mutter-%d-window.png" % index)
+        s.run.log("%s, Alt+Enter: a decorated %dx%d window at %s, frame %s"
+                  % (what, window[0], window[1], x.geometry(ident)[:2], frame_extents(x, ident)))
+
+        x.hold("F11")
+        fullscreen_on(s, x, player, eye, rect, k, what + ", F11")
+        play.title(eye)
+        shows_on_monitor(s, x, eye, index, what + ", F11")
+        player.proc.send_signal(signal.SIGTERM)
+        status = player.wait(10)
+        check(status == 0, "%s: SIGTERM ended the game with status %s" % (what, status))
+        s.run.log("%s, F11: full screen again; %d MB" % (what, x.memory()))
+
+
+@case
+def mutter_one_monitor(s):
+    """GNOME's compositor with one 1920x1080 monitor: full screen at k = 9, Alt+Enter a
+    decorated 1280x960 window, F11 full screen again."""
+    under_mutter(s, *MUTTER_LAYOUTS["mutter_one_monitor"])
+
+
+@case
+def mutter_two_monitors(s):
+    """GNOME's compositor with a 1920x1080 monitor left of a 1600x900 one, each primary in
+    turn: full screen exactly over the primary monitor, whole on it; Alt+Enter a decorated
+    window on it; F11 full screen there again."""
+    under_mutter(s, *MUTTER_LAYOUTS["mutter_two_monitors"])
 
 
 # The browser release: the same steps, the page standing in for the X server and the player.

@@ -138,7 +138,7 @@ class XServer:
         return {"DISPLAY": self.name}
 
     def tool(self, *cmd, check_rc=True):
-        env = dict(os.environ, DISPLAY=self.name)
+        env = dict(os.environ, **self.env())
         res = subprocess.run(list(cmd), env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                              timeout=self.run.limit(30))
         if check_rc and res.returncode != 0:
@@ -151,6 +151,7 @@ class XServer:
         which = ["-id", str(window)] if window else ["-root"]
         for attempt in range(3):
             xwd = subprocess.Popen(["xwd"] + which + ["-silent", "-display", self.name],
+                                   env=dict(os.environ, **self.env()),
                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
             ppm = subprocess.run([CONVERT, "xwd:-", "ppm:-"], stdin=xwd.stdout,
                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE,
@@ -256,6 +257,19 @@ class XServer:
         return (field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
                 field("Height"))
 
+    def monitors(self, *commands):
+        """Runs each xrandr command line given, then returns RandR's monitors as
+        (name, primary, x, y, width, height)."""
+        for command in commands:
+            self.tool("xrandr", *command.split())
+        listed = self.tool("xrandr", "--listmonitors").stdout.decode()
+        found = []
+        for m in re.finditer(r"^\s*\d+: \+(\*?)(\S+) (\d+)/\d+x(\d+)/\d+\+(\d+)\+(\d+)",
+                             listed, re.M):
+            star, name, w, h, x, y = m.groups()
+            found.append((name, star == "*", int(x), int(y), int(w), int(h)))
+        return found
+
     def click(self, x, y):
         self.tool("xdotool", "mousemove", str(x), str(y), "click", "1")
 
@@ -323,18 +337,222 @@ class XorgServer(XServer):
             stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         return self._keep(proc, self._answers(number, proc))
 
-    def monitors(self, *commands):
-        """Runs each xrandr command line given, then returns RandR's monitors as
-        (name, primary, x, y, width, height)."""
-        for command in commands:
-            self.tool("xrandr", *command.split())
-        listed = self.tool("xrandr", "--listmonitors").stdout.decode()
-        found = []
-        for m in re.finditer(r"^\s*\d+: \+(\*?)(\S+) (\d+)/\d+x(\d+)/\d+\+(\d+)\+(\d+)",
-                             listed, re.M):
-            star, name, w, h, x, y = m.groups()
-            found.append((name, star == "*", int(x), int(y), int(w), int(h)))
-        return found
+
+def private_namespaces():
+    """Moves this process, and all it starts from now on, into mount and network namespaces of
+    its own, with a private /tmp/.X11-unix: the X displays of a compositor started here meet
+    nothing else on the machine. Returns why that was refused, or None."""
+    import ctypes
+    import errno
+    clone_newns, clone_newnet = 0x00020000, 0x40000000
+    ms_rec, ms_private = 0x4000, 0x40000
+    libc = ctypes.CDLL(None, use_errno=True)
+    if os.geteuid() != 0:
+        return "only root may make namespaces of its own"
+    if libc.unshare(clone_newns | clone_newnet) != 0:
+        return "the kernel refused new namespaces: %s" % os.strerror(ctypes.get_errno())
+    # Nothing mounted here may reach the machine's own mount table.
+    if libc.mount(b"none", b"/", None, ms_rec | ms_private, None) != 0:
+        return "cannot make the mounts private: %s" % os.strerror(ctypes.get_errno())
+    os.makedirs("/tmp/.X11-unix", mode=0o1777, exist_ok=True)
+    if libc.mount(b"tmpfs", b"/tmp/.X11-unix", b"tmpfs", 0, b"mode=1777") != 0:
+        error = ctypes.get_errno()
+        return "cannot mount a private /tmp/.X11-unix: %s" % os.strerror(error or errno.EPERM)
+    return None
+
+
+class Mutter(XServer):
+    """GNOME's compositor, headless, with virtual monitors of the given sizes side by side left
+    to right; its Xwayland is the X server the game and the tools talk to. It runs on a D-Bus
+    session of its own, with PipeWire and WirePlumber for the screencasts that mutterbus.py
+    keeps running on every monitor: headless mutter with nothing reading its monitors grows by
+    gigabytes a minute. Call private_namespaces() first."""
+
+    TOOLS = XServer.TOOLS + ("xrandr", "xprop", "mutter", "Xwayland", "dbus-run-session",
+                             "pipewire", "wireplumber", "gst-launch-1.0")
+    PYTHON = "/usr/bin/python3"  # Debian's own, with GLib's bindings
+    MEMORY_MB = 2048             # mutter with the readers stays well under this
+
+    def __init__(self, run, *sizes):
+        missing = [t for t in self.TOOLS if not shutil.which(t)]
+        missing += [] if os.path.exists(self.PYTHON) else [self.PYTHON]
+        if missing:
+            raise Failure("missing %s: scripts/setup installs them" % ", ".join(missing))
+        self.run = run
+        self.pointer_first = False
+        self.proc = None
+        self.helpers = []
+        self.locks = {}
+        self.runtime = run.path("runtime")
+        os.makedirs(self.runtime, mode=0o700)
+        base = {k: v for k, v in os.environ.items()
+                if k not in ("DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY")}
+        # The settings live in memory: nothing of the machine's own desktop is read or written.
+        base.update(XDG_RUNTIME_DIR=self.runtime, GSETTINGS_BACKEND="memory",
+                    HOME=run.path("desktop-home"))
+        os.makedirs(base["HOME"])
+        told = run.path("mutter.env")
+        command = ["dbus-run-session", "--", "mutter", "--headless", "--wayland",
+                   "--wayland-display", "vellmora-e2e"]
+        for w, h in sizes:
+            command += ["--virtual-monitor", "%dx%d" % (w, h)]
+        # The command after "--" runs once Xwayland is up, with what its clients need to know.
+        command += ["--", "sh", "-c", 'env > "$0.part" && mv "$0.part" "$0" && exec sleep 3600',
+                    told]
+        self.proc = subprocess.Popen(command, env=base, stdin=subprocess.DEVNULL,
+                                     stdout=open(run.path("mutter.log"), "w"),
+                                     stderr=subprocess.STDOUT, start_new_session=True)
+        run.cleanups.append(self.stop)
+        self.environ = self._told(told)
+        self.name = self.environ["DISPLAY"]
+        self.number = int(self.name.lstrip(":"))
+        self._note_locks()
+        base["DBUS_SESSION_BUS_ADDRESS"] = self.environ["DBUS_SESSION_BUS_ADDRESS"]
+        for program in ("pipewire", "wireplumber"):
+            self.helpers.append(subprocess.Popen(
+                [program], env=base, stdin=subprocess.DEVNULL,
+                stdout=open(run.path(program + ".log"), "w"), stderr=subprocess.STDOUT))
+            if program == "pipewire":
+                self._wait_for(os.path.join(self.runtime, "pipewire-0"), "PipeWire's socket")
+        self.bus = subprocess.Popen(
+            [self.PYTHON, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                       "mutterbus.py"), run.path("screencast")],
+            env=base, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+            stderr=open(run.path("mutterbus.log"), "w"))
+        self.helpers.insert(0, self.bus)
+        said = self.bus.stdout.readline().decode().split()
+        check(said[:1] == ["streams"], "no screencast on mutter's monitors: %s (see %s)"
+              % (" ".join(said) or "mutterbus.py ended", run.path("mutterbus.log")))
+        self.casts = [tuple(word.split("=", 1)) for word in said[1:]]  # (connector, directory)
+        self.size = sizes[0]
+        self.sizes = sizes
+        self.peak = 0
+        run.log("mutter on %s with monitors %s, Xwayland %s, screencasts %s" % (
+            self.runtime, sizes, self.name, " ".join(c for c, _ in self.casts)))
+
+    def _told(self, path):
+        deadline = time.monotonic() + self.run.limit(60)
+        self._wait_for(path, "mutter's Xwayland", deadline)
+        with open(path) as f:
+            return dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
+
+    def _wait_for(self, path, what, deadline=None):
+        deadline = deadline or time.monotonic() + self.run.limit(20)
+        while not os.path.exists(path):
+            check(self.proc.poll() is None, "mutter ended (status %s) before %s was up; see %s"
+                  % (self.proc.returncode, what, self.run.path("mutter.log")))
+            check(time.monotonic() < deadline, "%s was not up in time" % what)
+            time.sleep(0.1)
+
+    def _note_locks(self):
+        """The lock files of the displays mutter took: /tmp is the machine's, and a mutter
+        that is ended does not always remove them."""
+        for key in ("DISPLAY", "GNOME_SETUP_DISPLAY"):
+            path = "/tmp/.X%s-lock" % self.environ.get(key, "").lstrip(":")
+            try:
+                with open(path) as f:
+                    self.locks[path] = f.read().strip()
+            except OSError:
+                pass
+
+    def env(self):
+        return {"DISPLAY": self.name, "XAUTHORITY": self.environ["XAUTHORITY"]}
+
+    def memory(self):
+        """Resident memory of the compositor and all it started, in MB; fails the case once it
+        passes MEMORY_MB."""
+        total = 0
+        for entry in os.listdir("/proc"):
+            try:
+                with open("/proc/%s/stat" % entry) as f:
+                    fields = f.read().rsplit(")", 1)[1].split()
+                if int(fields[2]) == self.proc.pid:  # its process group
+                    total += int(fields[21]) * os.sysconf("SC_PAGE_SIZE")
+            except (OSError, IndexError, ValueError):
+                continue
+        mb = total // (1024 * 1024)
+        self.peak = max(self.peak, mb)
+        check(mb < self.MEMORY_MB, "mutter and its Xwayland hold %d MB, more than %d"
+              % (mb, self.MEMORY_MB))
+        return mb
+
+    def set_primary(self, index):
+        """Makes the index-th monitor, left to right, the primary one through mutter's
+        DisplayConfig; waits until the X side shows it so and returns its rectangle."""
+        self.memory()
+        connector = self.casts[index][0]
+        self.bus.stdin.write(b"primary %s\n" % connector.encode())
+        self.bus.stdin.flush()
+        said = self.bus.stdout.readline().decode().strip()
+        check(said == "ok", "mutter did not make %s primary: %s" % (connector, said))
+        deadline = time.monotonic() + self.run.limit(10)
+        while True:
+            found = self.monitors()
+            primary = [m[2:] for m in found if m[1]]
+            ordered = sorted(m[2:] for m in found)
+            if len(ordered) > index and primary == [ordered[index]]:
+                return ordered[index]
+            check(time.monotonic() < deadline, "Xwayland lists %s after %s became primary"
+                  % (found, connector))
+            time.sleep(0.1)
+
+    def monitor_frame(self, index):
+        """The last frame mutter sent of the index-th monitor, as a screenshot."""
+        directory = self.casts[index][1]
+        w, h = self.sizes[index]
+        for _ in range(20):
+            frames = sorted(f for f in os.listdir(directory) if f.endswith(".rgbx"))
+            # The newest may still be being written; the one before it is whole.
+            for name in reversed(frames[-2:-1] or frames[-1:]):
+                try:
+                    with open(os.path.join(directory, name), "rb") as f:
+                        raw = f.read()
+                except OSError:
+                    continue
+                if len(raw) == w * h * 4:
+                    rgb = bytearray(w * h * 3)
+                    for c in range(3):
+                        rgb[c::3] = raw[c::4]
+                    return Screenshot(w, h, bytes(rgb))
+            time.sleep(0.25)
+        raise Failure("no frame of monitor %d in %s" % (index, directory))
+
+    def stop(self):
+        for helper in self.helpers:
+            if helper.poll() is None:
+                if helper.stdin:
+                    helper.stdin.close()  # mutterbus.py stops its screencasts and readers
+                else:
+                    helper.terminate()
+                try:
+                    helper.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    helper.kill()
+                    helper.wait()
+        if self.proc and self.proc.poll() is None:
+            for sig, wait in ((signal.SIGTERM, 10), (signal.SIGKILL, 10)):
+                try:
+                    os.killpg(self.proc.pid, sig)
+                    self.proc.wait(timeout=wait)
+                    break
+                except ProcessLookupError:
+                    break
+                except subprocess.TimeoutExpired:
+                    continue
+        # Mutter outlives the session's bus for a moment; its locks go once it has gone.
+        deadline = time.monotonic() + 10
+        for path, pid in self.locks.items():
+            while os.path.exists("/proc/%s" % pid) and time.monotonic() < deadline:
+                time.sleep(0.1)
+            try:
+                with open(path) as f:
+                    still = f.read().strip() == pid
+                if still and not os.path.exists("/proc/%s" % pid):
+                    os.remove(path)
+            except OSError:
+                pass
+        if self.peak:
+            self.run.log("mutter and its Xwayland held at most %d MB" % self.peak)
 
 
 class FrameBuffer:
