@@ -834,14 +834,11 @@ def monitors(s):
 
 
 # GNOME: the game as an X11 client of mutter's Xwayland, monitors side by side left to right.
-# Each layout: the monitors' sizes, then for each monitor made primary in turn, its index, its
-# rectangle, the scale of the picture full screen and the size of the game's window.
-MUTTER_LAYOUTS = {
-    "mutter_one_monitor": (((1920, 1080),), [(0, (0, 0, 1920, 1080), 9, (1280, 960))]),
-    "mutter_two_monitors": (((1920, 1080), (1600, 900)),
-                            [(0, (0, 0, 1920, 1080), 9, (1280, 960)),
-                             (1, (1920, 0, 1600, 900), 7, (960, 720))]),
-}
+# For each monitor made primary in turn: its index, its rectangle, the scale of the picture
+# full screen and the size of the game's window.
+ONE_MONITOR = [(0, (0, 0, 1920, 1080), 9, (1280, 960))]
+TWO_MONITORS = [(0, (0, 0, 1920, 1080), 9, (1280, 960)),
+                (1, (1920, 0, 1600, 900), 7, (960, 720))]
 
 
 def frame_extents(x, ident):
@@ -939,7 +936,7 @@ def under_mutter(s, sizes, primaries):
 def mutter_one_monitor(s):
     """GNOME's compositor with one 1920x1080 monitor: full screen at k = 9, Alt+Enter a
     decorated 1280x960 window, F11 full screen again."""
-    under_mutter(s, *MUTTER_LAYOUTS["mutter_one_monitor"])
+    under_mutter(s, [(1920, 1080)], ONE_MONITOR)
 
 
 @case
@@ -947,7 +944,7 @@ def mutter_two_monitors(s):
     """GNOME's compositor with a 1920x1080 monitor left of a 1600x900 one, each primary in
     turn: full screen exactly over the primary monitor, whole on it; Alt+Enter a decorated
     window on it; F11 full screen there again."""
-    under_mutter(s, *MUTTER_LAYOUTS["mutter_two_monitors"])
+    under_mutter(s, [(1920, 1080), (1600, 900)], TWO_MONITORS)
 
 
 # The browser release: the same steps, the page standing in for the X server and the player.
