@@ -32,6 +32,18 @@ def check(condition, message):
         raise Failure(message)
 
 
+def end(proc, ask=lambda p: p.terminate(), seconds=10):
+    """Asks a process started here to end, and kills it when it does not in time."""
+    if proc.poll() is not None:
+        return
+    ask(proc)
+    try:
+        proc.wait(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+
+
 class Run:
     """Where one case keeps its files, and how long it is prepared to wait."""
 
@@ -274,13 +286,8 @@ class XServer:
         self.tool("xdotool", "mousemove", str(x), str(y), "click", "1")
 
     def stop(self):
-        if self.proc and self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        if self.proc:
+            end(self.proc)
 
 
 XORG_DUMMY = "/usr/lib/xorg/modules/drivers/dummy_drv.so"
@@ -519,16 +526,8 @@ class Mutter(XServer):
 
     def stop(self):
         for helper in self.helpers:
-            if helper.poll() is None:
-                if helper.stdin:
-                    helper.stdin.close()  # mutterbus.py stops its screencasts and readers
-                else:
-                    helper.terminate()
-                try:
-                    helper.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    helper.kill()
-                    helper.wait()
+            # mutterbus.py stops its screencasts and readers at the end of its input.
+            end(helper, lambda p: p.stdin.close() if p.stdin else p.terminate())
         if self.proc and self.proc.poll() is None:
             for sig, wait in ((signal.SIGTERM, 10), (signal.SIGKILL, 10)):
                 try:
