@@ -276,7 +276,7 @@ class XServer:
             self.tool("xrandr", *command.split())
         listed = self.tool("xrandr", "--listmonitors").stdout.decode()
         found = []
-        for m in re.finditer(r"^\s*\d+: \+(\*?)(\S+) (\d+)/\d+x(\d+)/\d+\+(\d+)\+(\d+)",
+        for m in re.finditer(r"^\s*\d+: \+(\*?)(\S+) (\d+)/-?\d+x(\d+)/-?\d+\+(\d+)\+(\d+)",
                              listed, re.M):
             star, name, w, h, x, y = m.groups()
             found.append((name, star == "*", int(x), int(y), int(w), int(h)))
@@ -368,21 +368,18 @@ def private_namespaces():
     return None
 
 
-class Mutter(XServer):
-    """GNOME's compositor, headless, with virtual monitors of the given sizes side by side left
-    to right; its Xwayland is the X server the game and the tools talk to. It runs on a D-Bus
-    session of its own, with PipeWire and WirePlumber for the screencasts that mutterbus.py
-    keeps running on every monitor: headless mutter with nothing reading its monitors grows by
-    gigabytes a minute. Call private_namespaces() first."""
+class Compositor(XServer):
+    """A Wayland compositor, headless, with outputs side by side left to right; its rootless
+    Xwayland is the X server the game and the tools talk to. It runs on a D-Bus session of its
+    own, its settings in a private runtime directory and home. Call private_namespaces()
+    first."""
 
-    TOOLS = XServer.TOOLS + ("xrandr", "xprop", "mutter", "Xwayland", "dbus-run-session",
-                             "pipewire", "wireplumber", "gst-launch-1.0")
-    PYTHON = "/usr/bin/python3"  # Debian's own, with GLib's bindings
-    MEMORY_MB = 2048             # mutter with the readers stays well under this
+    TOOLS = XServer.TOOLS + ("xrandr", "xprop", "Xwayland", "dbus-run-session")
+    MEMORY_MB = 2048  # the compositor with its Xwayland stays well under this
+    NAME = "the compositor"
 
-    def __init__(self, run, *sizes):
-        missing = [t for t in self.TOOLS if not shutil.which(t)]
-        missing += [] if os.path.exists(self.PYTHON) else [self.PYTHON]
+    def __init__(self, run, sizes, tools=()):
+        missing = [t for t in self.TOOLS + tuple(tools) if not shutil.which(t)]
         if missing:
             raise Failure("missing %s: scripts/setup installs them" % ", ".join(missing))
         self.run = run
@@ -390,6 +387,9 @@ class Mutter(XServer):
         self.proc = None
         self.helpers = []
         self.locks = {}
+        self.peak = 0
+        self.sizes = sizes
+        self.size = sizes[0]
         self.runtime = run.path("runtime")
         os.makedirs(self.runtime, mode=0o700)
         base = {k: v for k, v in os.environ.items()
@@ -398,16 +398,15 @@ class Mutter(XServer):
         base.update(XDG_RUNTIME_DIR=self.runtime, GSETTINGS_BACKEND="memory",
                     HOME=run.path("desktop-home"))
         os.makedirs(base["HOME"])
-        told = run.path("mutter.env")
-        command = ["dbus-run-session", "--", "mutter", "--headless", "--wayland",
-                   "--wayland-display", "vellmora-e2e"]
-        for w, h in sizes:
-            command += ["--virtual-monitor", "%dx%d" % (w, h)]
-        # The command after "--" runs once Xwayland is up, with what its clients need to know.
-        command += ["--", "sh", "-c", 'env > "$0.part" && mv "$0.part" "$0" && exec sleep 3600',
-                    told]
-        self.proc = subprocess.Popen(command, env=base, stdin=subprocess.DEVNULL,
-                                     stdout=open(run.path("mutter.log"), "w"),
+        told = run.path("compositor.env")
+        # Run by the compositor once Xwayland is up, with what its clients need to know. It
+        # stays until stop() ends it (mutter ends with it), by its process id: KWin starts it
+        # in a session of its own.
+        report = ["sh", "-c", 'env > "$0.part" && echo "REPORTER=$$" >> "$0.part" && '
+                  'mv "$0.part" "$0" && exec sleep 3600', told]
+        self.proc = subprocess.Popen(["dbus-run-session", "--"] + self.command(report),
+                                     env=base, stdin=subprocess.DEVNULL,
+                                     stdout=open(run.path("compositor.log"), "w"),
                                      stderr=subprocess.STDOUT, start_new_session=True)
         run.cleanups.append(self.stop)
         self.environ = self._told(told)
@@ -415,45 +414,31 @@ class Mutter(XServer):
         self.number = int(self.name.lstrip(":"))
         self._note_locks()
         base["DBUS_SESSION_BUS_ADDRESS"] = self.environ["DBUS_SESSION_BUS_ADDRESS"]
-        for program in ("pipewire", "wireplumber"):
-            self.helpers.append(subprocess.Popen(
-                [program], env=base, stdin=subprocess.DEVNULL,
-                stdout=open(run.path(program + ".log"), "w"), stderr=subprocess.STDOUT))
-            if program == "pipewire":
-                self._wait_for(os.path.join(self.runtime, "pipewire-0"), "PipeWire's socket")
-        self.bus = subprocess.Popen(
-            [self.PYTHON, os.path.join(os.path.dirname(os.path.abspath(__file__)),
-                                       "mutterbus.py"), run.path("screencast")],
-            env=base, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-            stderr=open(run.path("mutterbus.log"), "w"))
-        self.helpers.insert(0, self.bus)
-        said = self.bus.stdout.readline().decode().split()
-        check(said[:1] == ["streams"], "no screencast on mutter's monitors: %s (see %s)"
-              % (" ".join(said) or "mutterbus.py ended", run.path("mutterbus.log")))
-        self.casts = [tuple(word.split("=", 1)) for word in said[1:]]  # (connector, directory)
-        self.size = sizes[0]
-        self.sizes = sizes
-        self.peak = 0
-        run.log("mutter on %s with monitors %s, Xwayland %s, screencasts %s" % (
-            self.runtime, sizes, self.name, " ".join(c for c, _ in self.casts)))
+        self.base = base  # the environment of the session's own programs
+        run.log("%s on %s with outputs %s, Xwayland %s" % (self.NAME, self.runtime, sizes,
+                                                           self.name))
+
+    def command(self, report):
+        """The compositor's command line, to run `report` once its Xwayland is up."""
+        raise NotImplementedError
 
     def _told(self, path):
         deadline = time.monotonic() + self.run.limit(60)
-        self._wait_for(path, "mutter's Xwayland", deadline)
+        self._wait_for(path, "Xwayland", deadline)
         with open(path) as f:
             return dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
 
     def _wait_for(self, path, what, deadline=None):
         deadline = deadline or time.monotonic() + self.run.limit(20)
         while not os.path.exists(path):
-            check(self.proc.poll() is None, "mutter ended (status %s) before %s was up; see %s"
-                  % (self.proc.returncode, what, self.run.path("mutter.log")))
+            check(self.proc.poll() is None, "%s ended (status %s) before %s was up; see %s"
+                  % (self.NAME, self.proc.returncode, what, self.run.path("compositor.log")))
             check(time.monotonic() < deadline, "%s was not up in time" % what)
             time.sleep(0.1)
 
     def _note_locks(self):
-        """The lock files of the displays mutter took: /tmp is the machine's, and a mutter
-        that is ended does not always remove them."""
+        """The lock files of the displays the compositor took: /tmp is the machine's, and a
+        compositor that is ended does not always remove them."""
         for key in ("DISPLAY", "GNOME_SETUP_DISPLAY"):
             path = "/tmp/.X%s-lock" % self.environ.get(key, "").lstrip(":")
             try:
@@ -463,7 +448,10 @@ class Mutter(XServer):
                 pass
 
     def env(self):
-        return {"DISPLAY": self.name, "XAUTHORITY": self.environ["XAUTHORITY"]}
+        env = {"DISPLAY": self.name}
+        if self.environ.get("XAUTHORITY"):
+            env["XAUTHORITY"] = self.environ["XAUTHORITY"]
+        return env
 
     def memory(self):
         """Resident memory of the compositor and all it started, in MB; fails the case once it
@@ -479,19 +467,15 @@ class Mutter(XServer):
                 continue
         mb = total // (1024 * 1024)
         self.peak = max(self.peak, mb)
-        check(mb < self.MEMORY_MB, "mutter and its Xwayland hold %d MB, more than %d"
-              % (mb, self.MEMORY_MB))
+        check(mb < self.MEMORY_MB, "%s and its Xwayland hold %d MB, more than %d"
+              % (self.NAME, mb, self.MEMORY_MB))
         return mb
 
     def set_primary(self, index):
-        """Makes the index-th monitor, left to right, the primary one through mutter's
-        DisplayConfig; waits until the X side shows it so and returns its rectangle."""
+        """Waits until the X side lists the index-th output, left to right, as the primary
+        monitor and returns its rectangle. Here the first one is primary, as the compositor
+        starts; a compositor that can move it says how."""
         self.memory()
-        connector = self.casts[index][0]
-        self.bus.stdin.write(b"primary %s\n" % connector.encode())
-        self.bus.stdin.flush()
-        said = self.bus.stdout.readline().decode().strip()
-        check(said == "ok", "mutter did not make %s primary: %s" % (connector, said))
         deadline = time.monotonic() + self.run.limit(10)
         while True:
             found = self.monitors()
@@ -499,12 +483,99 @@ class Mutter(XServer):
             ordered = sorted(m[2:] for m in found)
             if len(ordered) > index and primary == [ordered[index]]:
                 return ordered[index]
-            check(time.monotonic() < deadline, "Xwayland lists %s after %s became primary"
-                  % (found, connector))
+            check(time.monotonic() < deadline, "Xwayland lists %s, not output %d primary"
+                  % (found, index))
             time.sleep(0.1)
 
     def monitor_frame(self, index):
-        """The last frame mutter sent of the index-th monitor, as a screenshot."""
+        """What the compositor itself shows on the index-th output, as a screenshot; None
+        where the harness cannot see it."""
+        return None
+
+    def stop(self):
+        for helper in self.helpers:
+            # mutterbus.py stops its screencasts and readers at the end of its input.
+            end(helper, lambda p: p.stdin.close() if p.stdin else p.terminate())
+        reporter = getattr(self, "environ", {}).get("REPORTER")
+        try:
+            with open("/proc/%s/cmdline" % reporter, "rb") as f:
+                if f.read().startswith(b"sleep\0"):
+                    os.kill(int(reporter), signal.SIGTERM)
+        except (OSError, TypeError, ValueError):
+            pass  # it has gone already
+        if self.proc and self.proc.poll() is None:
+            for sig, wait in ((signal.SIGTERM, 10), (signal.SIGKILL, 10)):
+                try:
+                    os.killpg(self.proc.pid, sig)
+                    self.proc.wait(timeout=wait)
+                    break
+                except ProcessLookupError:
+                    break
+                except subprocess.TimeoutExpired:
+                    continue
+        # The compositor outlives the session's bus for a moment; its locks go once it has.
+        deadline = time.monotonic() + 10
+        for path, pid in self.locks.items():
+            while os.path.exists("/proc/%s" % pid) and time.monotonic() < deadline:
+                time.sleep(0.1)
+            try:
+                with open(path) as f:
+                    still = f.read().strip() == pid
+                if still and not os.path.exists("/proc/%s" % pid):
+                    os.remove(path)
+            except OSError:
+                pass
+        if self.peak:
+            self.run.log("%s and its Xwayland held at most %d MB" % (self.NAME, self.peak))
+
+
+class Mutter(Compositor):
+    """GNOME's compositor with virtual monitors of the given sizes, and PipeWire and
+    WirePlumber for the screencasts that mutterbus.py keeps running on every monitor: headless
+    mutter with nothing reading its monitors grows by gigabytes a minute."""
+
+    PYTHON = "/usr/bin/python3"  # Debian's own, with GLib's bindings
+    NAME = "mutter"
+
+    def __init__(self, run, *sizes):
+        if not os.path.exists(self.PYTHON):
+            raise Failure("missing %s: scripts/setup installs it" % self.PYTHON)
+        super().__init__(run, sizes, ("mutter", "pipewire", "wireplumber", "gst-launch-1.0"))
+        for program in ("pipewire", "wireplumber"):
+            self.helpers.append(subprocess.Popen(
+                [program], env=self.base, stdin=subprocess.DEVNULL,
+                stdout=open(run.path(program + ".log"), "w"), stderr=subprocess.STDOUT))
+            if program == "pipewire":
+                self._wait_for(os.path.join(self.runtime, "pipewire-0"), "PipeWire's socket")
+        self.bus = subprocess.Popen(
+            [self.PYTHON, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                       "mutterbus.py"), run.path("screencast")],
+            env=self.base, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+            stderr=open(run.path("mutterbus.log"), "w"))
+        self.helpers.insert(0, self.bus)
+        said = self.bus.stdout.readline().decode().split()
+        check(said[:1] == ["streams"], "no screencast on mutter's monitors: %s (see %s)"
+              % (" ".join(said) or "mutterbus.py ended", run.path("mutterbus.log")))
+        self.casts = [tuple(word.split("=", 1)) for word in said[1:]]  # (connector, directory)
+        run.log("screencasts of %s" % " ".join(c for c, _ in self.casts))
+
+    def command(self, report):
+        command = ["mutter", "--headless", "--wayland", "--wayland-display", "vellmora-e2e"]
+        for w, h in self.sizes:
+            command += ["--virtual-monitor", "%dx%d" % (w, h)]
+        return command + ["--"] + report
+
+    def set_primary(self, index):
+        """Makes the index-th monitor the primary one through mutter's DisplayConfig."""
+        connector = self.casts[index][0]
+        self.bus.stdin.write(b"primary %s\n" % connector.encode())
+        self.bus.stdin.flush()
+        said = self.bus.stdout.readline().decode().strip()
+        check(said == "ok", "mutter did not make %s primary: %s" % (connector, said))
+        return super().set_primary(index)
+
+    def monitor_frame(self, index):
+        """The last frame mutter sent of the index-th monitor."""
         directory = self.casts[index][1]
         w, h = self.sizes[index]
         for _ in range(20):
@@ -524,34 +595,27 @@ class Mutter(XServer):
             time.sleep(0.25)
         raise Failure("no frame of monitor %d in %s" % (index, directory))
 
-    def stop(self):
-        for helper in self.helpers:
-            # mutterbus.py stops its screencasts and readers at the end of its input.
-            end(helper, lambda p: p.stdin.close() if p.stdin else p.terminate())
-        if self.proc and self.proc.poll() is None:
-            for sig, wait in ((signal.SIGTERM, 10), (signal.SIGKILL, 10)):
-                try:
-                    os.killpg(self.proc.pid, sig)
-                    self.proc.wait(timeout=wait)
-                    break
-                except ProcessLookupError:
-                    break
-                except subprocess.TimeoutExpired:
-                    continue
-        # Mutter outlives the session's bus for a moment; its locks go once it has gone.
-        deadline = time.monotonic() + 10
-        for path, pid in self.locks.items():
-            while os.path.exists("/proc/%s" % pid) and time.monotonic() < deadline:
-                time.sleep(0.1)
-            try:
-                with open(path) as f:
-                    still = f.read().strip() == pid
-                if still and not os.path.exists("/proc/%s" % pid):
-                    os.remove(path)
-            except OSError:
-                pass
-        if self.peak:
-            self.run.log("mutter and its Xwayland held at most %d MB" % self.peak)
+
+class KWin(Compositor):
+    """KDE's compositor on virtual outputs, all of one size. It is started from a copy of its
+    binary: the packaged one carries a file capability that a sandbox may refuse to run."""
+
+    NAME = "KWin"
+    BINARY = "/usr/bin/kwin_wayland"
+
+    def __init__(self, run, size, outputs):
+        if not os.path.exists(self.BINARY):
+            raise Failure("missing %s: scripts/setup installs it" % self.BINARY)
+        self.copy = run.path("kwin_wayland")
+        shutil.copy(self.BINARY, self.copy)  # the mode bits, not the capability
+        super().__init__(run, (size,) * outputs)
+
+    def command(self, report):
+        w, h = self.size
+        # KWin starts the applications it is given once Xwayland is up; each is one word.
+        return [self.copy, "--virtual", "--xwayland", "--socket", "vellmora-e2e",
+                "--width", str(w), "--height", str(h), "--output-count", str(len(self.sizes)),
+                " ".join("'%s'" % word for word in report)]
 
 
 class FrameBuffer:
