@@ -81,6 +81,19 @@ const int INPUT_ANYBUTTON = NUM_CONTROLS;   // any button of any pad
 const int INPUT_CLICK = NUM_CONTROLS + 1;   // the left mouse button, a tap
 const int NUM_INPUTS = NUM_CONTROLS + 2;
 
+// What reaches the controls, and what each platform's drivers must do for it:
+// - Keys: every press and release through Allegro's _handle_key_press/_handle_key_release,
+//   as they come; keyboard_lowlevel_callback (keyevent) latches each press of the six keys.
+// - Mouse and taps: a press shows in _mouse_b for at least one poll_mouse (one runs before
+//   every tick), with _mouse_x/_mouse_y already at the point it went down, in screen
+//   coordinates; Allegro then calls mouse_callback (mouseevent), which latches the click and,
+//   where platform_taps() holds, queues the tap through screentap. Nothing else feeds taps.
+// - Pads: a joystick driver that fills joy[n] for n < num_joysticks at each poll_joystick
+//   (the game polls once a pass and once a tick). In the browser every pad reports in the
+//   Gamepad API's standard order (STANDARD_PAD): button[b].b for buttons 0..16, the D-pad as
+//   buttons 12..15, stick[0] the left stick with JOYFLAG_ANALOGUE | JOYFLAG_SIGNED, two axes,
+//   pos from -127 to 127 (x right, y down). A pad that comes later may take a slot then.
+
 // Hooks the keyboard's and the mouse's latches and installs the pads' driver, quietly when
 // there is no pad. After install_keyboard, install_mouse and install_timer.
 void installcontrols();
