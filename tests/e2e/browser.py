@@ -13,7 +13,7 @@ import threading
 import time
 
 from picture import Screenshot
-from session import CONVERT, KEY_HOLD, Failure, XServer, check
+from session import CONVERT, KEY_HOLD, Failure, XServer, check, terminate
 
 CHROMIUM = "/usr/bin/chromium"
 CHROMEDRIVER = "/usr/bin/chromedriver"
@@ -421,13 +421,7 @@ class Pulse:
         return {"PULSE_SERVER": "unix:" + self.socket}
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        terminate(self.proc)
         self.log.close()
 
 

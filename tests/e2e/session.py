@@ -63,6 +63,17 @@ class Run:
                 print("cleanup: %s" % e, file=sys.stderr)
 
 
+def terminate(proc):
+    """Ends a server the run started: asked first, then killed if it lingers."""
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+
+
 class XServer:
     """Xvfb on the first free display of the run's list, kept from resetting when the game,
     its last client, leaves."""
@@ -260,13 +271,8 @@ class XServer:
         self.tool("xdotool", "mousemove", str(x), str(y), "click", "1")
 
     def stop(self):
-        if self.proc and self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        if self.proc:
+            terminate(self.proc)
 
 
 XORG_DUMMY = "/usr/lib/xorg/modules/drivers/dummy_drv.so"
