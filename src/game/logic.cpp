@@ -6,6 +6,7 @@
 #include "content/content.h"
 #include "distortion/distortion.h"
 #include "game/game.h"
+#include "shell/platform.h"
 #include "shell/shell.h"
 
 // The keys behind the entries of pressed[], in the same order.
@@ -34,8 +35,10 @@ static void navigate()
         to = (curselected == 1 || curselected == 3) ? curselected - 1 : curselected + 1;
     else
         return;
-    if (to < selectedconv.size())
+    if (to < selectedconv.size()) {
         curselected = to;
+        platform_tell(highlighted().option);
+    }
 }
 
 // Ends the turn: the choice branches, the highlight stays on an existing option.
@@ -51,9 +54,11 @@ static void applychoice()
     ++turn;
     if (count == 0)
         leave = true;
+    else
+        platform_tell(highlighted().option);
 }
 
-// One phase forward per press.
+// One phase forward per press; each new line is told as the panel will show it.
 static void advance()
 {
     switch (gamestate) {
@@ -74,8 +79,9 @@ static void advance()
         break;
     case 2:
         applychoice();
-        break;
+        return;
     }
+    platform_tell(displaystring);
 }
 
 void GameLoop::logic()

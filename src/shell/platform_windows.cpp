@@ -120,6 +120,11 @@ void platform_fail(const char *what)
     std::exit(1);
 }
 
+void platform_tell(const std::string &)
+{
+    // Nothing reads it here.
+}
+
 void platform_yield()
 {
     // The loop runs flat out: the next pass is the next frame.

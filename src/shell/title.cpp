@@ -1,7 +1,11 @@
 // The title menu: "Begin" or "Leave".
 #include <allegro.h>
 
+#include "shell/platform.h"
 #include "shell/shell.h"
+
+static const char TITLE[] = "Vellmora";
+static const char *const items[2] = {"Begin", "Leave"}; // by TitleLoop::selected
 
 bool TitleLoop::begin = false;
 int TitleLoop::selected = 0;
@@ -18,6 +22,8 @@ void TitleLoop::enter()
     downheld = true;
     spaceheld = true;
     escpressed = true;
+    platform_tell(TITLE);
+    platform_tell(items[selected]);
 }
 
 bool TitleLoop::finished()
@@ -42,8 +48,12 @@ void TitleLoop::logic()
         quit = true;
     escpressed = key[KEY_ESC] != 0;
 
+    // Up and Down in the same tick leave the highlight where it was: nothing new to tell.
+    const int was = selected;
     arrow(KEY_UP, upheld);
     arrow(KEY_DOWN, downheld);
+    if (selected != was)
+        platform_tell(items[selected]);
 
     // A press acts without latching Space: only the entry latch holds it back.
     if (key[KEY_SPACE] && !spaceheld) {
@@ -66,7 +76,7 @@ static void item(const char *text, int y, bool highlighted)
 void TitleLoop::draw()
 {
     clear_to_color(buffer, makecol(0, 0, 0));
-    textout_ex(buffer, font, "Vellmora", 51, 31, makecol(255, 255, 255), makecol(0, 0, 0));
-    item("Begin", 60, selected == 0);
-    item("Leave", 82, selected == 1);
+    textout_ex(buffer, font, TITLE, 51, 31, makecol(255, 255, 255), makecol(0, 0, 0));
+    item(items[0], 60, selected == 0);
+    item(items[1], 82, selected == 1);
 }
