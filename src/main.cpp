@@ -1,7 +1,6 @@
 // Vellmora's entry point: everything else lives in the game library.
 #include <allegro.h>
 
-#include <cstdlib>
 
 #include "shell/commandline.h"
 #include "shell/platform.h"
@@ -15,7 +14,7 @@ int main(int argc, char **argv)
     platform_finddata();
     init();
     // Said through exit rather than returned: in a page main has long since returned to the
-    // browser by now, and only exit ends the program there.
-    std::exit(mainsequence());
+    // browser by now, and only the platform's exit ends the program there.
+    platform_exit(mainsequence());
 }
 END_OF_MAIN()

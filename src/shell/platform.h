@@ -64,4 +64,6 @@ void platform_tell(const std::string &text);
 // Says on standard error (on Windows, in a message box too) what stopped the start-up and
 // ends the process with status 1.
 [[noreturn]] void platform_fail(const char *what);
+// Ends the program with this status, its exit handlers run first.
+[[noreturn]] void platform_exit(int status);
 std::string failuretext(const char *what); // what, then Allegro's reason if it gave one

@@ -221,7 +221,12 @@ void platform_say(const std::string &text, bool error)
 void platform_fail(const char *what)
 {
     std::fprintf(stderr, "vellmora: %s\n", failuretext(what).c_str());
-    std::exit(1);
+    platform_exit(1);
+}
+
+void platform_exit(int status)
+{
+    std::exit(status);
 }
 
 void platform_tell(const std::string &)

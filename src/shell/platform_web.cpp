@@ -106,7 +106,35 @@ void platform_tell(const std::string &text)
 void platform_fail(const char *what)
 {
     web_failed(failuretext(what).c_str());
-    std::exit(1);
+    platform_exit(1);
+}
+
+// The end comes from outside the awaited frame: exit throws to unwind, and thrown from the
+// resumed game it would reject a promise of the page's that no handler can quieten in every
+// browser. So the game goes to sleep for good, and a task of its own ends the program.
+extern "C" EMSCRIPTEN_KEEPALIVE void web_leave(int status)
+{
+    // Forced: the sleeping game holds the runtime alive, which would keep exit from running
+    // the exit handlers that let go of the sound.
+    emscripten_force_exit(status);
+}
+
+EM_ASYNC_JS(void, web_end, (int status), {
+    setTimeout(function() {
+        try {
+            _web_leave(status);
+        } catch (e) {
+            if (!(e instanceof ExitStatus))
+                throw e;
+        }
+    });
+    await new Promise(function() {});
+});
+
+void platform_exit(int status)
+{
+    web_end(status);
+    std::abort(); // never reached: the game sleeps in web_end until the end
 }
 
 // The frame goes to the canvas, the browser has its turn until the next animation frame,

@@ -117,7 +117,12 @@ void platform_fail(const char *what)
     // A windowed program has no standard error to read: say it in a message box too.
     allegro_message("Vellmora cannot start: %s\n", text.c_str());
     std::fprintf(stderr, "vellmora: %s\n", text.c_str());
-    std::exit(1);
+    platform_exit(1);
+}
+
+void platform_exit(int status)
+{
+    std::exit(status);
 }
 
 void platform_tell(const std::string &)

@@ -1,18 +1,28 @@
-"""The browser release played from outside: served on 127.0.0.1, opened in headless Chromium at
-a fixed viewport and device scale, its screen read from screenshots, keys held through
-WebDriver, and every sample that reaches the page's AudioContext seen by a tap."""
+"""The browser release played from outside: served on 127.0.0.1, opened in one of three
+engines (Chromium, Firefox, WebKit) at a fixed viewport, its screen read from screenshots, keys
+held through the engine's driver, and every sample that reaches the page's AudioContext seen by
+a tap. Each engine is a Page of its own behind one interface; the cases never ask which."""
 import base64
 import functools
 import http.server
+import json
+import os
+import shutil
 import subprocess
 import threading
 import time
 
 from picture import Screenshot
-from session import CONVERT, KEY_HOLD, Failure, check
+from session import CONVERT, KEY_HOLD, Failure, XServer, check
 
 CHROMIUM = "/usr/bin/chromium"
 CHROMEDRIVER = "/usr/bin/chromedriver"
+FIREFOX = "/usr/bin/firefox-esr"
+NODE = "node"
+NODE_TOOLS = "/usr/local/lib/vellmora-test-node"  # where scripts/setup puts puppeteer-core
+WEBKITDRIVER = "/usr/bin/WebKitWebDriver"
+MINIBROWSER = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
+PULSEAUDIO = "/usr/bin/pulseaudio"
 
 # Installed before the page's own scripts: whatever the page connects to a destination also
 # feeds a ScriptProcessorNode that keeps the peak of each block it hears. The tap writes
@@ -52,9 +62,33 @@ TAP = r"""
 })();
 """
 
-# The harness names keys as xdotool does; WebDriver wants its own code points.
+# The harness names keys as xdotool does; WebDriver wants its own code points, puppeteer the
+# DOM's key names.
 KEYS = {"space": "\ue00d", "Return": "\ue007", "Escape": "\ue00c", "Up": "\ue013",
         "Down": "\ue015", "Left": "\ue012", "Right": "\ue014", "F11": "\ue03b"}
+DOM_KEYS = {"space": " ", "Return": "Enter", "Escape": "Escape", "Up": "ArrowUp",
+            "Down": "ArrowDown", "Left": "ArrowLeft", "Right": "ArrowRight", "F11": "F11"}
+
+# Where no script runs before the page's own (WebKit), errors are gathered from load on by
+# listeners of the harness: console.error, and error events and rejections the page has not
+# cancelled. The page's own listeners come first, so a cancelled one is seen as cancelled.
+ERRORS = r"""
+(() => {
+  if (window.__vellmoraErrors) return;
+  const seen = window.__vellmoraErrors = [];
+  const error = console.error;
+  console.error = function (...args) {
+    seen.push(args.map(String).join(" "));
+    return error.apply(this, args);
+  };
+  window.addEventListener("error", (e) => {
+    if (!e.defaultPrevented) seen.push(e.message || String(e.target && e.target.src));
+  }, true);
+  window.addEventListener("unhandledrejection", (e) => {
+    if (!e.defaultPrevented) seen.push("unhandled rejection: " + String(e.reason));
+  });
+})();
+"""
 
 TAP_BLOCK = 4096   # sample frames per block the tap reports
 LOUD = 256 / 32768  # a peak this far from zero is sound, as the native capture judges it
@@ -86,63 +120,66 @@ class Server:
 
 
 class Page:
-    """One headless Chromium showing the release. It stands in for both the X server (the
-    screen and the keyboard) and the player (whether the game still runs) of a native run."""
+    """One browser showing the release. It stands in for both the X server (the screen and the
+    keyboard) and the player (whether the game still runs) of a native run. An engine gives
+    the few things below that differ; what it cannot do here it names in CANNOT, and a case
+    that needs it says so instead of running."""
+
+    ENGINE = None
+    CANNOT = {}  # what this engine cannot do here: "prelude", "dpr", "narrow" -> why
 
     def __init__(self, run, url, width=640, height=480, dpr=1.0, prelude="", tap=True):
-        from selenium import webdriver
-        from selenium.webdriver.chrome.service import Service
         self.run = run
-        options = webdriver.ChromeOptions()
-        options.binary_location = CHROMIUM
-        for arg in ("--headless=new", "--no-sandbox", "--disable-gpu",
-                    "--autoplay-policy=no-user-gesture-required",
-                    "--window-size=%d,%d" % (width, height)):
-            options.add_argument(arg)
-        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-        started = time.monotonic()
-        self.driver = webdriver.Chrome(
-            service=Service(CHROMEDRIVER, log_path=run.path("chromedriver.log")),
-            options=options)
-        run.cleanups.append(self.stop)
-        run.log("Chromium started in %.1f s" % (time.monotonic() - started))
-        self.resize(width, height, dpr)
-        self.cdp("Page.addScriptToEvaluateOnNewDocument", source=(TAP if tap else "") + prelude)
         self.log = []
-        self.driver.get(url)
         self.proc = self  # what a waiting step reports when the game is gone
+        started = time.monotonic()
+        self.open(url, width, height, dpr, (TAP if tap else "") + prelude)
+        run.log("%s showed the page in %.1f s" % (self.ENGINE, time.monotonic() - started))
 
-    def cdp(self, command, **params):
-        return self.driver.execute_cdp_cmd(command, params)
+    # What each engine gives.
+    def open(self, url, width, height, dpr, prelude):
+        """Starts the browser at this viewport, with prelude run before the page's scripts,
+        and loads url."""
+        raise NotImplementedError
 
     def resize(self, width, height, dpr=1.0):
-        self.size = (width, height)
-        self.cdp("Emulation.setDeviceMetricsOverride", width=width, height=height,
-                 deviceScaleFactor=dpr, mobile=False)
-        self.run.log("viewport %dx%d at %g device pixels per CSS pixel" % (width, height, dpr))
+        raise NotImplementedError
 
     def js(self, expression):
-        return self.driver.execute_script("return " + expression)
+        """The value of a JavaScript expression in the page."""
+        raise NotImplementedError
 
+    def png(self):
+        """The viewport as a PNG, one pixel per device pixel."""
+        raise NotImplementedError
+
+    def hold(self, key, seconds=KEY_HOLD):
+        raise NotImplementedError
+
+    def new_console(self):
+        """The console entries logged since the last call, as {"level", "message"}; errors
+        have the level SEVERE."""
+        raise NotImplementedError
+
+    def stop(self):
+        raise NotImplementedError
+
+    def sized(self, width, height, dpr):
+        self.size = (width, height)
+        self.run.log("viewport %dx%d at %g device pixels per CSS pixel" % (width, height, dpr))
+
+    # The same in every engine.
     def state(self):
         return self.js("window.vellmora ? window.vellmora.state : null")
 
     def status_text(self):
         return self.js("(document.getElementById('status') || {}).textContent || ''")
 
-    # The screen and keyboard, as XServer offers them.
     def screenshot(self, window=None):
-        png = base64.b64decode(self.cdp("Page.captureScreenshot", format="png")["data"])
-        ppm = subprocess.run([CONVERT, "png:-", "ppm:-"], input=png, stdout=subprocess.PIPE,
-                             check=True).stdout
+        ppm = subprocess.run([CONVERT, "png:-", "ppm:-"], input=self.png(),
+                             stdout=subprocess.PIPE, check=True).stdout
         return Screenshot.from_ppm(ppm)
 
-    def hold(self, key, seconds=KEY_HOLD):
-        from selenium.webdriver.common.action_chains import ActionChains
-        k = KEYS.get(key, key)
-        ActionChains(self.driver).key_down(k).pause(seconds).key_up(k).perform()
-
-    # The player, as Player offers it.
     def running(self):
         return self.state() not in ("ended", "failed")
 
@@ -153,27 +190,245 @@ class Page:
     def own_stderr(self):
         return self.status_text() + " " + " / ".join(e["message"] for e in self.console())
 
-    # Sound and the console.
     def blocks(self):
         """The peaks of every block the tap has heard so far, as fractions of full scale."""
         return self.js("window.__vellmoraTap ? window.__vellmoraTap.blocks : []") or []
 
     def console(self):
-        """Everything the page has logged so far (WebDriver hands each entry out once)."""
-        self.log += self.driver.get_log("browser")
+        """Everything the page has logged so far."""
+        self.log += self.new_console()
         return self.log
 
     def errors(self):
         return [e for e in self.console() if e.get("level") == "SEVERE"]
 
+
+class ChromiumPage(Page):
+    """Headless Chromium through Selenium and chromedriver; the viewport and the script before
+    the page's own come through the DevTools protocol."""
+
+    ENGINE = "Chromium"
+
+    def open(self, url, width, height, dpr, prelude):
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+        options = webdriver.ChromeOptions()
+        options.binary_location = CHROMIUM
+        for arg in ("--headless=new", "--no-sandbox", "--disable-gpu",
+                    "--autoplay-policy=no-user-gesture-required",
+                    "--window-size=%d,%d" % (width, height)):
+            options.add_argument(arg)
+        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+        self.driver = webdriver.Chrome(
+            service=Service(CHROMEDRIVER, log_path=self.run.path("chromedriver.log")),
+            options=options)
+        self.run.cleanups.append(self.stop)
+        self.resize(width, height, dpr)
+        self.cdp("Page.addScriptToEvaluateOnNewDocument", source=prelude)
+        self.driver.get(url)
+
+    def cdp(self, command, **params):
+        return self.driver.execute_cdp_cmd(command, params)
+
+    def resize(self, width, height, dpr=1.0):
+        self.cdp("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                 deviceScaleFactor=dpr, mobile=False)
+        self.sized(width, height, dpr)
+
+    def js(self, expression):
+        return self.driver.execute_script("return " + expression)
+
+    def png(self):
+        return base64.b64decode(self.cdp("Page.captureScreenshot", format="png")["data"])
+
+    def hold(self, key, seconds=KEY_HOLD):
+        webdriver_hold(self.driver, key, seconds)
+
+    def new_console(self):
+        return self.driver.get_log("browser")
+
     def stop(self):
+        quit_driver(self.driver)
+
+
+class FirefoxPage(Page):
+    """Headless Firefox ESR, driven over WebDriver BiDi by puppeteer-core in a Node process
+    of its own (bidi.js), one JSON command a line. Its sound goes to a PulseAudio null sink:
+    without a sound server Firefox never lets an AudioContext run."""
+
+    ENGINE = "Firefox"
+
+    def open(self, url, width, height, dpr, prelude):
+        if not os.path.isdir(os.path.join(NODE_TOOLS, "node_modules", "puppeteer-core")):
+            raise Failure("no puppeteer-core in %s: scripts/setup installs it" % NODE_TOOLS)
+        env = dict(os.environ, **Pulse(self.run).env())
+        self.errlog = open(self.run.path("firefox.log"), "w")
+        self.bridge = subprocess.Popen(
+            [NODE, os.path.join(os.path.dirname(os.path.abspath(__file__)), "bidi.js")],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self.errlog, env=env,
+            start_new_session=True)
+        self.asked = 0
+        self.run.cleanups.append(self.stop)
+        self.call("open", url=url, width=width, height=height, dpr=dpr, prelude=prelude,
+                  executable=FIREFOX)
+        self.sized(width, height, dpr)
+
+    def call(self, op, **args):
+        self.asked += 1
+        self.bridge.stdin.write((json.dumps(dict(args, id=self.asked, op=op)) + "\n").encode())
+        self.bridge.stdin.flush()
+        line = self.bridge.stdout.readline()
+        if not line:
+            raise Failure("the Firefox driver ended; see %s" % self.run.path("firefox.log"))
+        answer = json.loads(line)
+        if "error" in answer:
+            raise Failure("Firefox could not %s: %s" % (op, answer["error"]))
+        return answer["ok"]
+
+    def resize(self, width, height, dpr=1.0):
+        self.call("resize", width=width, height=height, dpr=dpr)
+        self.sized(width, height, dpr)
+
+    def js(self, expression):
+        return self.call("js", expression=expression)
+
+    def png(self):
+        return base64.b64decode(self.call("screenshot"))
+
+    def hold(self, key, seconds=KEY_HOLD):
+        self.call("hold", key=DOM_KEYS.get(key, key), ms=int(seconds * 1000))
+
+    def new_console(self):
+        return self.call("console")
+
+    def stop(self):
+        if self.bridge.poll() is None:
+            try:
+                self.bridge.stdin.close()  # the bridge closes Firefox and ends
+                self.bridge.wait(timeout=20)
+            except (OSError, subprocess.TimeoutExpired):
+                os.killpg(self.bridge.pid, 9)
+                self.bridge.wait()
+        self.errlog.close()
+
+
+class WebKitPage(Page):
+    """WebKitGTK's MiniBrowser through WebKitWebDriver and Selenium, on an Xvfb of its own,
+    its sound into a PulseAudio null sink. WebKit runs no script of the harness before the
+    page's own, so the tap and the error listeners arrive just after load: the page makes its
+    AudioContext only at the first key, and nothing before load is a console error here."""
+
+    ENGINE = "WebKit"
+    CANNOT = {
+        "prelude": "WebKitWebDriver runs no script before the page's own",
+        "dpr": "MiniBrowser cannot emulate another device pixel ratio",
+        "narrow": "MiniBrowser is no narrower than 447 px",
+    }
+    CHROME = 38  # MiniBrowser's window is this much taller than its viewport
+
+    def open(self, url, width, height, dpr, prelude):
+        from selenium import webdriver
+        check(dpr == 1.0, "WebKit: " + self.CANNOT["dpr"])
+        x = XServer(self.run, 1920, 1200)
+        env = dict(x.env(), **Pulse(self.run).env())
+        options = webdriver.WebKitGTKOptions()
+        options.binary_location = MINIBROWSER
+        options.add_argument("--automation")
+        saved = {k: os.environ.get(k) for k in env}
+        os.environ.update(env)  # Selenium 4.8 gives WebKitWebDriver the harness's environment
         try:
-            self.driver.quit()
-        except Exception:
-            service = getattr(self.driver, "service", None)
-            if service is not None and service.process is not None:
-                service.process.kill()
-            raise
+            self.driver = webdriver.WebKitGTK(executable_path=WEBKITDRIVER, options=options,
+                                              service_log_path=self.run.path("webkit.log"))
+        finally:
+            for k, v in saved.items():
+                if v is None:
+                    os.environ.pop(k)
+                else:
+                    os.environ[k] = v
+        self.run.cleanups.append(self.stop)
+        self.resize(width, height)
+        self.driver.get(url)
+        self.driver.execute_script(ERRORS + prelude)
+
+    def resize(self, width, height, dpr=1.0):
+        check(dpr == 1.0, "WebKit: " + self.CANNOT["dpr"])
+        self.driver.set_window_size(width, height + self.CHROME)
+        self.sized(width, height, dpr)
+
+    def js(self, expression):
+        return self.driver.execute_script("return " + expression)
+
+    def png(self):
+        return self.driver.get_screenshot_as_png()
+
+    def hold(self, key, seconds=KEY_HOLD):
+        webdriver_hold(self.driver, key, seconds)
+
+    def new_console(self):
+        got = self.js("window.__vellmoraErrors ? window.__vellmoraErrors.splice(0) : []")
+        return [{"level": "SEVERE", "message": m} for m in got or []]
+
+    def stop(self):
+        quit_driver(self.driver)
+
+
+ENGINES = {"chromium": ChromiumPage, "firefox": FirefoxPage, "webkit": WebKitPage}
+
+
+def webdriver_hold(driver, key, seconds):
+    from selenium.webdriver.common.action_chains import ActionChains
+    k = KEYS.get(key, key)
+    ActionChains(driver).key_down(k).pause(seconds).key_up(k).perform()
+
+
+def quit_driver(driver):
+    try:
+        driver.quit()
+    except Exception:
+        service = getattr(driver, "service", None)
+        if service is not None and service.process is not None:
+            service.process.kill()
+        raise
+
+
+class Pulse:
+    """A PulseAudio server of the run's own with one null sink, for engines that play only
+    through a sound server. It lives in the run's directory and ends with the run."""
+
+    def __init__(self, run):
+        if not shutil.which(PULSEAUDIO):
+            raise Failure("no %s: scripts/setup installs it" % PULSEAUDIO)
+        home = run.path("pulse")
+        os.makedirs(home, exist_ok=True)
+        self.socket = os.path.join(home, "socket")
+        env = dict(os.environ, HOME=home, XDG_RUNTIME_DIR=home, XDG_CONFIG_HOME=home)
+        env.pop("PULSE_SERVER", None)
+        self.log = open(os.path.join(home, "pulseaudio.log"), "w")
+        self.proc = subprocess.Popen(
+            [PULSEAUDIO, "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+             "--log-target=stderr", "-L", "module-null-sink sink_name=vellmora",
+             "-L", "module-native-protocol-unix socket=%s auth-anonymous=1" % self.socket],
+            env=env, stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log)
+        run.cleanups.append(self.stop)
+        deadline = time.monotonic() + run.limit(10)
+        while not os.path.exists(self.socket):
+            check(self.proc.poll() is None and time.monotonic() < deadline,
+                  "PulseAudio did not start; see %s" % self.log.name)
+            time.sleep(0.05)
+        run.log("PulseAudio with a null sink at %s" % self.socket)
+
+    def env(self):
+        return {"PULSE_SERVER": "unix:" + self.socket}
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.log.close()
 
 
 def wait_heard(run, page, start, seconds=30):

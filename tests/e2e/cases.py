@@ -1,6 +1,6 @@
 """The end-to-end cases: each plays the real game under its own X server and checks what a
 player would see and hear. WINE_CASES run the Windows build under Wine as well; WEB_CASES play
-the browser release in headless Chromium."""
+the browser release in each browser engine."""
 import os
 import re
 import shutil
@@ -37,9 +37,11 @@ class Setup:
     """What every case is given: the run, the binary to start, the font to read with, and
     the Wine to start it with when it is the Windows build."""
 
-    def __init__(self, run, binary, font, source, datadir, wine=None, web=None):
+    def __init__(self, run, binary, font, source, datadir, wine=None, web=None,
+                 engine="chromium"):
         self.run, self.binary, self.font, self.source = run, binary, font, source
         self.datadir, self.wine, self.web = datadir, wine, web
+        self.engine = browser.ENGINES[engine]
         if wine:
             wine.ready(run)
 
@@ -828,9 +830,15 @@ def monitors(s):
 # The browser release: the same steps, the page standing in for the X server and the player.
 
 def open_page(s, root=None, width=640, height=480, dpr=1.0, query="", prelude=""):
-    page = browser.Page(s.run, browser.Server(s.run, root or s.web).url + query, width,
-                        height, dpr, prelude)
+    page = s.engine(s.run, browser.Server(s.run, root or s.web).url + query, width, height,
+                    dpr, prelude)
     return page, play.Eye(s.run, page, s.font, page)
+
+
+def cannot(s, what):
+    """Why the engine cannot do this here, or None when it can."""
+    why = s.engine.CANNOT.get(what)
+    return "%s: %s" % (s.engine.ENGINE, why) if why else None
 
 
 def no_console_errors(s, page):
@@ -863,12 +871,14 @@ def leave_page(s, eye, page):
 
 
 def native_title(s):
-    """The title frame of the native game, played under Xvfb beside the page."""
+    """The title frame of the native game, played under Xvfb before the page opens; the X
+    server is let go at once, so an engine that needs one may take its display."""
     x = s.xserver()
     player, eye = s.start(x, s.capture())
     play.intro(eye)
     play.title(eye, 0, "space")
     player.kill()
+    x.stop()
     return eye.last.picture()
 
 
@@ -876,6 +886,7 @@ def native_title(s):
 def web_title(s):
     """In the browser: the splash in changing colours and silent, a key, the title frame
     exactly as the native game draws it, its music, Up and Down, Escape ending the game."""
+    native = native_title(s) if s.binary else None
     page, eye = open_page(s)
     seen = set()
     deadline = time.monotonic() + s.run.limit(20)
@@ -893,8 +904,7 @@ def web_title(s):
     check(play.whole_screen_ok(eye.last), "the title is not the 160x120 picture in k x k "
           "blocks (first stray pixel at %s)" % (eye.last.stray_pixel(),))
     eye.save("title.png")
-    if s.binary:
-        native = native_title(s)
+    if native:
         check(eye.last.picture() == native, "the page's title differs from the native game's; "
               + describe_differences(native, eye.last.picture()))
         s.run.log("the page's title frame is the native game's, pixel for pixel")
@@ -934,6 +944,11 @@ def web_full_game(s):
     no_console_errors(s, page)
 
 
+# Viewports in CSS pixels, device pixels per CSS pixel, and the scale the picture must take.
+RESIZES = ((1280, 720, 1.0, 6), (800, 600, 2.0, 10), (333, 250, 1.0, 2), (800, 600, 1.0, 5),
+           (1500, 1080, 1.0, 9))
+
+
 @case
 def web_resize(s):
     """In the browser: each new viewport puts the picture at its largest whole scale in
@@ -941,7 +956,11 @@ def web_resize(s):
     page, eye = open_page(s)
     play.intro(eye)
     play.title(eye, 0, "space")
-    for width, height, dpr, k in ((1280, 720, 1.0, 6), (800, 600, 2.0, 10), (333, 250, 1.0, 2)):
+    for width, height, dpr, k in RESIZES:
+        why = cannot(s, "dpr") if dpr != 1.0 else cannot(s, "narrow") if width < 447 else None
+        if why:
+            s.run.log("%dx%d at x%g not tried: %s" % (width, height, dpr, why))
+            continue
         page.resize(width, height, dpr)
         shot = eye.wait("the title at %dx%d" % (width, height),
                         lambda shot: shot.picture() == screens.title(s.font, 0) and shot,
@@ -1086,6 +1105,9 @@ def web_cannot_start(s):
     """In the browser: when the game cannot start, the page says so in a sentence, never
     a blank page, and plays no sound."""
     for what, missing, prelude, words in CANNOT_START:
+        if prelude and cannot(s, "prelude"):
+            s.run.log("%s not tried: %s" % (what, cannot(s, "prelude")))
+            continue
         root = s.web
         if missing:
             root = s.run.path("release-without-" + missing)

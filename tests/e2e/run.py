@@ -32,6 +32,8 @@ def main():
                     help="run the binary, a Windows build, under Wine with this prefix")
     ap.add_argument("--browser", metavar="RELEASE", default=None,
                     help="play the browser release unpacked in this directory instead")
+    ap.add_argument("--engine", choices=sorted(cases.browser.ENGINES), default="chromium",
+                    help="the browser engine that plays it")
     args = ap.parse_args()
     if args.wine and args.case not in cases.WINE_CASES:
         ap.error("under Wine the cases are %s" % ", ".join(cases.WINE_CASES))
@@ -50,7 +52,7 @@ def main():
         binary = os.path.abspath(args.binary) if args.binary else None
         web = os.path.abspath(args.browser) if args.browser else None
         setup = cases.Setup(run, binary, Font(args.glyphs), args.source, args.datadir, wine,
-                            web)
+                            web, args.engine)
         cases.CASES[args.case](setup)
     except cases.Skip as e:
         print("SKIPPED: %s" % e)
