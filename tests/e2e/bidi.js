@@ -25,7 +25,10 @@ const ops = {
       protocol: "webDriverBiDi",
       headless: true,
       // Sound may start without a gesture, as Chromium's tests let it.
-      extraPrefsFirefox: { "media.autoplay.default": 0, "media.autoplay.blocking_policy": 0 },
+      // The system's "reduce motion" setting, as the page sees it through its media query.
+      extraPrefsFirefox: Object.assign(
+        { "media.autoplay.default": 0, "media.autoplay.blocking_policy": 0 },
+        c.reducedMotion ? { "ui.prefersReducedMotion": 1 } : {}),
     });
     page = (await browser.pages())[0] || (await browser.newPage());
     page.on("console", (m) => note(m.type() === "error" ? "SEVERE" : m.type(), m.text()));
@@ -37,6 +40,10 @@ const ops = {
     });
     await ops.resize(c);
     if (c.prelude) await page.evaluateOnNewDocument(c.prelude);
+    await page.goto(c.url, { waitUntil: "load" });
+    return null;
+  },
+  async goto(c) {
     await page.goto(c.url, { waitUntil: "load" });
     return null;
   },
