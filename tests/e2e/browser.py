@@ -158,9 +158,9 @@ class Page:
     def resize(self, width, height, dpr=1.0):
         raise NotImplementedError
 
-    def goto(self, url):
-        """Loads url in the same browser, as a player's next visit; the script before the
-        page's own comes again."""
+    def visit(self, url):
+        """A player's next visit: the page's tab closed, url opened in a new one of the same
+        browser at the same viewport, the script before the page's own coming again."""
         raise NotImplementedError
 
     def js(self, expression):
@@ -241,6 +241,12 @@ class ChromiumPage(Page):
             service=Service(CHROMEDRIVER, log_path=self.run.path("chromedriver.log")),
             options=options)
         self.run.cleanups.append(self.stop)
+        self.tab = (width, height, dpr, prelude)
+        self.prepare(url)
+
+    def prepare(self, url):
+        """The viewport, the media and the script before the page's own are the tab's."""
+        width, height, dpr, prelude = self.tab
         self.resize(width, height, dpr)
         if self.reduced_motion:
             self.cdp("Emulation.setEmulatedMedia", features=[
@@ -248,8 +254,9 @@ class ChromiumPage(Page):
         self.cdp("Page.addScriptToEvaluateOnNewDocument", source=prelude)
         self.driver.get(url)
 
-    def goto(self, url):
-        self.driver.get(url)
+    def visit(self, url):
+        new_tab(self.driver)
+        self.prepare(url)
 
     def cdp(self, command, **params):
         return self.driver.execute_cdp_cmd(command, params)
@@ -297,9 +304,10 @@ class FirefoxPage(Page):
         self.call("open", url=url, width=width, height=height, dpr=dpr, prelude=prelude,
                   executable=FIREFOX, reducedMotion=self.reduced_motion)
         self.sized(width, height, dpr)
+        self.tab = dict(width=width, height=height, dpr=dpr, prelude=prelude)
 
-    def goto(self, url):
-        self.call("goto", url=url)
+    def visit(self, url):
+        self.call("visit", url=url, **self.tab)
 
     def call(self, op, **args):
         self.asked += 1
@@ -378,11 +386,16 @@ class WebKitPage(Page):
         self.run.cleanups.append(self.stop)
         self.resize(width, height)
         self.prelude = prelude
-        self.goto(url)
+        self.load(url)
 
-    def goto(self, url):
+    def load(self, url):
         self.driver.get(url)
         self.driver.execute_script(ERRORS + self.prelude)
+
+    def visit(self, url):
+        new_tab(self.driver)
+        self.resize(*self.size)
+        self.load(url)
 
     def resize(self, width, height, dpr=1.0):
         check(dpr == 1.0, "WebKit: " + self.CANNOT["dpr"])
@@ -413,6 +426,16 @@ def webdriver_hold(driver, key, seconds):
     from selenium.webdriver.common.action_chains import ActionChains
     k = KEYS.get(key, key)
     ActionChains(driver).key_down(k).pause(seconds).key_up(k).perform()
+
+
+def new_tab(driver):
+    """Opens a new tab and closes the one before, leaving the driver in the new one."""
+    old = driver.current_window_handle
+    driver.switch_to.new_window("tab")
+    new = driver.current_window_handle
+    driver.switch_to.window(old)
+    driver.close()
+    driver.switch_to.window(new)
 
 
 def quit_driver(driver):

@@ -1326,7 +1326,7 @@ def installable(s, page, root):
 def play_from_cache(s, page, eye, url):
     """The server is gone: the page comes from the cache and plays the splash, the title and
     its music."""
-    page.goto(url)
+    page.visit(url)
     play.intro(eye)
     play.title(eye, 0, "a")
     browser.wait_heard(s.run, page, 0)
@@ -1371,15 +1371,14 @@ def web_offline(s):
             "window.releaseOfCode || 'first']"
 
     # While the first release's page is open, the second is fetched whole beside it.
-    page.goto(server.url)
+    page.visit(server.url)
     play.intro(eye)
     check(page.js(mixed) == ["first", "first"], "the visit that finds the second release "
           "mixes: page and code of %s" % page.js(mixed))
     wait_worker(s, page, {"waiting": True}, "the second release")
     kept_whole(s, page, server.url, [release, renewed], "with the second release waiting")
 
-    # The next visit, the first page gone, is the second release whole, even offline.
-    page.goto("about:blank")
+    # The next visit, the first page closed, is the second release whole, even offline.
     server.stop()
     play_from_cache(s, page, eye, server.url)
     check(page.js(mixed) == ["second", "second"], "the next visit shows page and code of %s"
