@@ -19,10 +19,13 @@ EM_ASYNC_JS(void, web_nextframe, (), {
     await new Promise(function(resolve) { requestAnimationFrame(resolve); });
 });
 
-// What the page and its tests can see of the game going on.
+// What the page, its tests and the benchmark can see of the game going on, and when its
+// first frame came.
 EM_JS(void, web_counted, (int ticks), {
     var v = window.vellmora;
     if (v) {
+        if (!v.frames)
+            v.firstFrame = performance.now();
         v.state = 'running';
         v.ticks += ticks;
         v.frames++;
