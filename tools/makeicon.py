@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws Vellmora's icon from the game's own look: the title's first letter in the built-in
 8x8 font, inside the frame that marks the chosen action, on a black rounded square. Writes
-an RGBA PNG at every size the desktop asks for and the same picture as a scalable SVG.
+an RGBA PNG at every size the desktop asks for and the same picture as a scalable SVG; with
+--maskable, opaque PNGs for launchers that cut their own shape out of an icon.
 Output is byte-for-byte repeatable."""
 import os
 import struct
@@ -76,15 +77,33 @@ def raster(ink, size):
     return rows
 
 
+def maskable(ink, size):
+    """RGB rows at one size, opaque to the edges: launchers cut a circle or a rounded square
+    out of it, so the picture shrinks to 5/8 of the side, where its frame's corners stay
+    well inside the circle of 2/5 of the side that every mask keeps."""
+    inner = size * 5 // 8
+    off = (size - inner) // 2
+    rows = []
+    for y in range(size):
+        row = bytearray()
+        for x in range(size):
+            gx, gy = (x - off) * GRID // inner, (y - off) * GRID // inner
+            inside = 0 <= x - off < inner and 0 <= y - off < inner
+            row += bytes(INK if inside and ink[gy][gx] else PAPER)
+        rows.append(bytes(row))
+    return rows
+
+
 def png(rows):
     def chunk(kind, data):
         body = kind + data
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
 
     size = len(rows)
+    colour = 6 if len(rows[0]) == 4 * size else 2  # RGBA, or RGB without an alpha channel
     raw = b"".join(b"\0" + row for row in rows)
     return (b"\x89PNG\r\n\x1a\n"
-            + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, colour, 0, 0, 0))
             + chunk(b"IDAT", zlib.compress(raw, 9))
             + chunk(b"IEND", b""))
 
@@ -110,15 +129,21 @@ def svg(ink):
 
 
 def main():
-    if len(sys.argv) < 4:
-        sys.exit("usage: makeicon.py GLYPHS OUTDIR SIZE...")
-    ink = picture(loadglyphs(sys.argv[1]))
-    outdir = sys.argv[2]
-    for size in map(int, sys.argv[3:]):
+    args = sys.argv[1:]
+    masked = args[:1] == ["--maskable"]
+    if masked:
+        args = args[1:]
+    if len(args) < 3:
+        sys.exit("usage: makeicon.py [--maskable] GLYPHS OUTDIR SIZE...")
+    ink = picture(loadglyphs(args[0]))
+    outdir = args[1]
+    for size in map(int, args[2:]):
         folder = os.path.join(outdir, "%dx%d" % (size, size), "apps")
         os.makedirs(folder, exist_ok=True)
         with open(os.path.join(folder, "vellmora.png"), "wb") as f:
-            f.write(png(raster(ink, size)))
+            f.write(png(maskable(ink, size) if masked else raster(ink, size)))
+    if masked:
+        return
     folder = os.path.join(outdir, "scalable", "apps")
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, "vellmora.svg"), "w") as f:

@@ -5,6 +5,7 @@
 
 #include "content/content.h"
 #include "distortion/distortion.h"
+#include "shell/platform.h"
 #include "shell/shell.h"
 
 std::string displaystring;
@@ -38,6 +39,9 @@ void GameLoop::enter()
     gamestate = 0;
     displaystring = openinglines[rand() % NUM_OPENINGLINES];
     turn = 0;
+    // What the first frame shows: the opening line, and box 0 highlighted.
+    platform_tell(displaystring);
+    platform_tell(selectedconv.front().option);
 }
 
 bool GameLoop::finished()

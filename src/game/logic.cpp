@@ -6,6 +6,7 @@
 #include "content/content.h"
 #include "distortion/distortion.h"
 #include "game/game.h"
+#include "shell/platform.h"
 #include "shell/shell.h"
 
 // Down now and up when the previous tick ended; pressed[] follows the controls' order.
@@ -30,8 +31,10 @@ static void navigate()
         to = (curselected == 1 || curselected == 3) ? curselected - 1 : curselected + 1;
     else
         return;
-    if (to < selectedconv.size())
+    if (to < selectedconv.size()) {
         curselected = to;
+        platform_tell(highlighted().option);
+    }
 }
 
 // Ends the turn: the choice branches, the highlight stays on an existing option.
@@ -47,9 +50,11 @@ static void applychoice()
     ++turn;
     if (count == 0)
         leave = true;
+    else
+        platform_tell(highlighted().option);
 }
 
-// One phase forward per press.
+// One phase forward per press; each new line is told as the panel will show it.
 static void advance()
 {
     switch (gamestate) {
@@ -70,8 +75,9 @@ static void advance()
         break;
     case 2:
         applychoice();
-        break;
+        return;
     }
+    platform_tell(displaystring);
 }
 
 // A tap after the keys: on a box holding an option while choosing, it highlights and
@@ -87,7 +93,10 @@ static void tapped(const Tap &tap, bool stepped)
             keeptap(tap);
             return;
         }
-        curselected = static_cast<uint32_t>(box);
+        if (static_cast<uint32_t>(box) != curselected) {
+            curselected = static_cast<uint32_t>(box);
+            platform_tell(highlighted().option);
+        }
     } else if (!PICTURE.holds(tap.x, tap.y)) {
         return;
     } else if (stepped) {

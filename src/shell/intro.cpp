@@ -3,7 +3,10 @@
 
 #include <cstdlib>
 
+#include "shell/platform.h"
 #include "shell/shell.h"
+
+static const char SPLASH_LINE[] = "Ossiander presents";
 
 int titletimer = 0;
 bool finishedtitle = false;
@@ -18,6 +21,7 @@ void IntroLoop::enter()
     titletimer = 0;
     finishedtitle = false;
     calmperiod = -1;
+    platform_tell(SPLASH_LINE);
 }
 
 bool IntroLoop::finished()
@@ -62,5 +66,5 @@ void IntroLoop::draw()
 {
     clear_to_color(buffer, makecol(0, 0, 0));
     const int colour = calm ? steadycolour() : randomcolour();
-    textout_ex(buffer, font, "Ossiander presents", 4, 50, colour, makecol(0, 0, 0));
+    textout_ex(buffer, font, SPLASH_LINE, 4, 50, colour, makecol(0, 0, 0));
 }

@@ -69,6 +69,11 @@ void platform_say(const std::string &text, bool error);
 // shows the frame and gives the browser its turn until the next animation frame.
 void platform_yield();
 
+// Tells what the screen now shows in words, as it changes: the splash's line, the title and
+// its highlighted item, each line of a game and the highlighted option. A page hands it to
+// a screen reader; a desktop, whose window has no such channel, lets it go.
+void platform_tell(const std::string &text);
+
 // Says on standard error (on Windows, in a message box too) what stopped the start-up and
 // ends the process with status 1.
 [[noreturn]] void platform_fail(const char *what);

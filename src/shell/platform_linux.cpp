@@ -339,6 +339,11 @@ void platform_exit(int status)
     std::exit(status);
 }
 
+void platform_tell(const std::string &)
+{
+    // Nothing reads it here.
+}
+
 void platform_yield()
 {
     // The loop runs flat out: the next pass is the next frame.

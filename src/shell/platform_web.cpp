@@ -36,6 +36,11 @@ EM_JS(void, web_said, (const char *text, int error), {
     (error ? console.error : console.log)(UTF8ToString(text));
 });
 
+EM_JS(void, web_told, (const char *text), {
+    if (window.vellmora && window.vellmora.tell)
+        window.vellmora.tell(UTF8ToString(text));
+});
+
 EM_JS(void, web_failed, (const char *text), {
     if (window.vellmora && window.vellmora.fail)
         window.vellmora.fail(UTF8ToString(text));
@@ -112,6 +117,11 @@ void platform_hidepointer()
 void platform_say(const std::string &text, bool error)
 {
     web_said(text.c_str(), error);
+}
+
+void platform_tell(const std::string &text)
+{
+    web_told(text.c_str());
 }
 
 void platform_fail(const char *what)

@@ -1,7 +1,10 @@
 // The title menu: "Begin" or "Leave".
 #include <allegro.h>
 
+#include "shell/platform.h"
 #include "shell/shell.h"
+
+static const char TITLE[] = "Vellmora";
 
 bool TitleLoop::begin = false;
 int TitleLoop::selected = 0;
@@ -37,6 +40,8 @@ void TitleLoop::enter()
     spaceheld = true;
     escpressed = true;
     holdcontrols();
+    platform_tell(TITLE);
+    platform_tell(itemtext[selected]);
 }
 
 bool TitleLoop::finished()
@@ -70,8 +75,12 @@ void TitleLoop::logic()
         quit = true;
     escpressed = controldown(CONTROL_ESCAPE);
 
+    // Up and Down in the same tick leave the highlight where it was: nothing new to tell.
+    const int was = selected;
     arrow(CONTROL_UP, upheld);
     arrow(CONTROL_DOWN, downheld);
+    if (selected != was)
+        platform_tell(itemtext[selected]);
 
     // A press acts without latching Space: only the entry latch holds it back.
     if (controldown(CONTROL_SPACE) && !spaceheld)
@@ -84,6 +93,8 @@ void TitleLoop::logic()
     if (taketap(tap)) {
         const int item = titleitemat(tap.x, tap.y);
         if (item >= 0) {
+            if (item != selected)
+                platform_tell(itemtext[item]);
             selected = item;
             activate();
         }
@@ -101,7 +112,7 @@ static void item(int which, bool highlighted)
 void TitleLoop::draw()
 {
     clear_to_color(buffer, makecol(0, 0, 0));
-    textout_ex(buffer, font, "Vellmora", 51, 31, makecol(255, 255, 255), makecol(0, 0, 0));
+    textout_ex(buffer, font, TITLE, 51, 31, makecol(255, 255, 255), makecol(0, 0, 0));
     for (int which = 0; which < NUM_TITLEITEMS; ++which)
         item(which, selected == which);
 }

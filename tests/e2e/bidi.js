@@ -17,6 +17,21 @@ function note(level, message) {
   consoleLog.push({ level: level, message: message });
 }
 
+// The tab the harness looks at from now on, its console heard, url loaded in it.
+async function load(tab, c) {
+  page = tab;
+  page.on("console", (m) => note(m.type() === "error" ? "SEVERE" : m.type(), m.text()));
+  page.on("pageerror", (e) => note("SEVERE", String(e && e.message !== undefined ?
+                                                     e.message : e)));
+  page.on("requestfailed", (r) => note("SEVERE", r.url() + " failed"));
+  page.on("response", (r) => {
+    if (r.status() >= 400) note("SEVERE", r.url() + " " + r.status());
+  });
+  await ops.resize(c);
+  if (c.prelude) await page.evaluateOnNewDocument(c.prelude);
+  await page.goto(c.url, { waitUntil: "load" });
+}
+
 const ops = {
   async open(c) {
     browser = await puppeteer.launch({
@@ -25,19 +40,20 @@ const ops = {
       protocol: "webDriverBiDi",
       headless: true,
       // Sound may start without a gesture, as Chromium's tests let it.
-      extraPrefsFirefox: { "media.autoplay.default": 0, "media.autoplay.blocking_policy": 0 },
+      // The system's "reduce motion" setting, as the page sees it through its media query.
+      extraPrefsFirefox: Object.assign(
+        { "media.autoplay.default": 0, "media.autoplay.blocking_policy": 0 },
+        c.reducedMotion ? { "ui.prefersReducedMotion": 1 } : {}),
     });
-    page = (await browser.pages())[0] || (await browser.newPage());
-    page.on("console", (m) => note(m.type() === "error" ? "SEVERE" : m.type(), m.text()));
-    page.on("pageerror", (e) => note("SEVERE", String(e && e.message !== undefined ?
-                                                       e.message : e)));
-    page.on("requestfailed", (r) => note("SEVERE", r.url() + " failed"));
-    page.on("response", (r) => {
-      if (r.status() >= 400) note("SEVERE", r.url() + " " + r.status());
-    });
-    await ops.resize(c);
-    if (c.prelude) await page.evaluateOnNewDocument(c.prelude);
-    await page.goto(c.url, { waitUntil: "load" });
+    await load((await browser.pages())[0] || (await browser.newPage()), c);
+    return null;
+  },
+  // A player's next visit: a new tab, the old one closed.
+  async visit(c) {
+    const old = page;
+    const fresh = await browser.newPage();
+    await old.close();
+    await load(fresh, c);
     return null;
   },
   async resize(c) {

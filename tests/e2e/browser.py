@@ -96,7 +96,8 @@ LOUD = 256 / 32768  # a peak this far from zero is sound, as the native capture 
 
 class Quiet(http.server.SimpleHTTPRequestHandler):
     extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map,
-                          **{".wasm": "application/wasm", ".js": "text/javascript"})
+                          **{".wasm": "application/wasm", ".js": "text/javascript",
+                             ".webmanifest": "application/manifest+json"})
 
     def log_message(self, *args):
         pass
@@ -104,19 +105,27 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
 
 class Server:
     """A static server for one release directory on a free port of 127.0.0.1, as any host
-    would serve it."""
+    would serve it. It can go away and come back at the same address, with another release."""
 
     def __init__(self, run, root):
-        handler = functools.partial(Quiet, directory=root)
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-        self.url = "http://127.0.0.1:%d/" % self.httpd.server_address[1]
-        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+        self.run, self.httpd, self.port = run, None, 0
+        self.start(root)
+        self.url = "http://127.0.0.1:%d/" % self.port
         run.cleanups.append(self.stop)
-        run.log("serving %s at %s" % (root, self.url))
+
+    def start(self, root):
+        handler = functools.partial(Quiet, directory=root)
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", self.port), handler)
+        self.port = self.httpd.server_address[1]
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+        self.run.log("serving %s at http://127.0.0.1:%d/" % (root, self.port))
 
     def stop(self):
-        self.httpd.shutdown()
-        self.httpd.server_close()
+        if self.httpd is not None:
+            self.httpd.shutdown()
+            self.httpd.server_close()
+            self.httpd = None
+            self.run.log("the server at port %d stopped" % self.port)
 
 
 class Page:
@@ -126,12 +135,16 @@ class Page:
     that needs it says so instead of running."""
 
     ENGINE = None
-    CANNOT = {}  # what this engine cannot do here: "prelude", "dpr", "narrow" -> why
+    # What this engine cannot do here: "prelude", "dpr", "narrow", "devtools",
+    # "reduced_motion" -> why
+    CANNOT = {}
 
-    def __init__(self, run, url, width=640, height=480, dpr=1.0, prelude="", tap=True):
+    def __init__(self, run, url, width=640, height=480, dpr=1.0, prelude="", tap=True,
+                 reduced_motion=False):
         self.run = run
         self.log = []
         self.proc = self  # what a waiting step reports when the game is gone
+        self.reduced_motion = reduced_motion  # the system asks for less motion
         started = time.monotonic()
         self.open(url, width, height, dpr, (TAP if tap else "") + prelude)
         run.log("%s showed the page in %.1f s" % (self.ENGINE, time.monotonic() - started))
@@ -143,6 +156,11 @@ class Page:
         raise NotImplementedError
 
     def resize(self, width, height, dpr=1.0):
+        raise NotImplementedError
+
+    def visit(self, url):
+        """A player's next visit: the page's tab closed, url opened in a new one of the same
+        browser at the same viewport, the script before the page's own coming again."""
         raise NotImplementedError
 
     def js(self, expression):
@@ -223,9 +241,22 @@ class ChromiumPage(Page):
             service=Service(CHROMEDRIVER, log_path=self.run.path("chromedriver.log")),
             options=options)
         self.run.cleanups.append(self.stop)
+        self.tab = (width, height, dpr, prelude)
+        self.prepare(url)
+
+    def prepare(self, url):
+        """The viewport, the media and the script before the page's own are the tab's."""
+        width, height, dpr, prelude = self.tab
         self.resize(width, height, dpr)
+        if self.reduced_motion:
+            self.cdp("Emulation.setEmulatedMedia", features=[
+                {"name": "prefers-reduced-motion", "value": "reduce"}])
         self.cdp("Page.addScriptToEvaluateOnNewDocument", source=prelude)
         self.driver.get(url)
+
+    def visit(self, url):
+        new_tab(self.driver)
+        self.prepare(url)
 
     def cdp(self, command, **params):
         return self.driver.execute_cdp_cmd(command, params)
@@ -257,6 +288,7 @@ class FirefoxPage(Page):
     without a sound server Firefox never lets an AudioContext run."""
 
     ENGINE = "Firefox"
+    CANNOT = {"devtools": "Firefox speaks no DevTools protocol here, only WebDriver BiDi"}
 
     def open(self, url, width, height, dpr, prelude):
         if not os.path.isdir(os.path.join(NODE_TOOLS, "node_modules", "puppeteer-core")):
@@ -270,8 +302,12 @@ class FirefoxPage(Page):
         self.asked = 0
         self.run.cleanups.append(self.stop)
         self.call("open", url=url, width=width, height=height, dpr=dpr, prelude=prelude,
-                  executable=FIREFOX)
+                  executable=FIREFOX, reducedMotion=self.reduced_motion)
         self.sized(width, height, dpr)
+        self.tab = dict(width=width, height=height, dpr=dpr, prelude=prelude)
+
+    def visit(self, url):
+        self.call("visit", url=url, **self.tab)
 
     def call(self, op, **args):
         self.asked += 1
@@ -323,6 +359,8 @@ class WebKitPage(Page):
         "prelude": "WebKitWebDriver runs no script before the page's own",
         "dpr": "MiniBrowser cannot emulate another device pixel ratio",
         "narrow": "MiniBrowser is no narrower than 447 px",
+        "devtools": "WebKitWebDriver offers no DevTools protocol",
+        "reduced_motion": "MiniBrowser has no way to be told the system asks for less motion",
     }
     CHROME = 38  # MiniBrowser's window is this much taller than its viewport
 
@@ -347,8 +385,17 @@ class WebKitPage(Page):
                     os.environ[k] = v
         self.run.cleanups.append(self.stop)
         self.resize(width, height)
+        self.prelude = prelude
+        self.load(url)
+
+    def load(self, url):
         self.driver.get(url)
-        self.driver.execute_script(ERRORS + prelude)
+        self.driver.execute_script(ERRORS + self.prelude)
+
+    def visit(self, url):
+        new_tab(self.driver)
+        self.resize(*self.size)
+        self.load(url)
 
     def resize(self, width, height, dpr=1.0):
         check(dpr == 1.0, "WebKit: " + self.CANNOT["dpr"])
@@ -379,6 +426,16 @@ def webdriver_hold(driver, key, seconds):
     from selenium.webdriver.common.action_chains import ActionChains
     k = KEYS.get(key, key)
     ActionChains(driver).key_down(k).pause(seconds).key_up(k).perform()
+
+
+def new_tab(driver):
+    """Opens a new tab and closes the one before, leaving the driver in the new one."""
+    old = driver.current_window_handle
+    driver.switch_to.new_window("tab")
+    new = driver.current_window_handle
+    driver.switch_to.window(old)
+    driver.close()
+    driver.switch_to.window(new)
 
 
 def quit_driver(driver):

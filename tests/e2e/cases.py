@@ -1,6 +1,8 @@
 """The end-to-end cases: each plays the real game under its own X server and checks what a
 player would see and hear. WINE_CASES run the Windows build under Wine as well; WEB_CASES play
 the browser release in each browser engine."""
+import hashlib
+import json
 import os
 import re
 import shutil
@@ -21,7 +23,7 @@ import story
 CASES = {}
 WINE_CASES = ("intro", "title", "full_game", "no_module", "windows_program", "command_line")
 WEB_CASES = ("web_title", "web_full_game", "web_resize", "web_no_module", "web_calm",
-             "web_hidden", "web_cannot_start", "web_no_worklet")
+             "web_hidden", "web_cannot_start", "web_no_worklet", "web_offline")
 
 
 class Skip(Exception):
@@ -1009,9 +1011,10 @@ def kwin_two_outputs(s):
 
 # The browser release: the same steps, the page standing in for the X server and the player.
 
-def open_page(s, root=None, width=640, height=480, dpr=1.0, query="", prelude=""):
+def open_page(s, root=None, width=640, height=480, dpr=1.0, query="", prelude="",
+              reduced_motion=False):
     page = s.engine(s.run, browser.Server(s.run, root or s.web).url + query, width, height,
-                    dpr, prelude)
+                    dpr, prelude, reduced_motion=reduced_motion)
     return page, play.Eye(s.run, page, s.font, page)
 
 
@@ -1050,6 +1053,59 @@ def leave_page(s, eye, page):
     s.run.log("after the end the tap heard %d more blocks, all silent" % len(after))
 
 
+def told(page):
+    """What a screen reader has been told so far: the lines of the page's live region."""
+    return page.js("Array.from(document.getElementById('told').children, "
+                   "(line) => line.textContent)") or []
+
+
+def told_as_shown(s, page, shown, what):
+    """The live region's latest lines say, word for word, the texts read from the picture."""
+    said = told(page)[-len(shown):] if shown else []
+    check(shown and [t.split() for t in said] == [t.split() for t in shown],
+          "%s: a screen reader was told %r where the picture reads %r" % (what, said, shown))
+    s.run.log("%s: a screen reader was told %r" % (what, said))
+
+
+# The live region out of sight yet not hidden from assistive technology, the heading, and the
+# canvas as an image with a name.
+ACCESSIBLE = """(() => {
+  const region = document.getElementById("told"), canvas = document.getElementById("screen");
+  const style = getComputedStyle(region), box = region.getBoundingClientRect();
+  const heading = document.querySelector("h1");
+  return {live: region.getAttribute("aria-live"),
+          hidden: !!region.closest("[aria-hidden=true]") || style.display === "none" ||
+                  style.visibility === "hidden",
+          size: [box.width, box.height],
+          role: canvas.getAttribute("role"), label: canvas.getAttribute("aria-label") || "",
+          heading: heading ? heading.textContent : null,
+          headingSize: heading ? heading.getBoundingClientRect().width : null};
+})()"""
+
+
+def accessible(s, page):
+    a = page.js(ACCESSIBLE)
+    check(a["live"] in ("polite", "assertive") and not a["hidden"],
+          "the live region is not live, or hidden from assistive technology: %r" % a)
+    check(max(a["size"]) <= 1 and a["headingSize"] <= 1, "the live region or the heading can "
+          "be seen: %r" % a)
+    check(a["role"] == "img" and a["label"] and a["heading"] == "Vellmora",
+          "no image role and name on the canvas, or no heading: %r" % a)
+    why = cannot(s, "devtools")
+    if why:
+        s.run.log("the accessibility tree not read: %s" % why)
+        return
+    nodes = page.cdp("Accessibility.getFullAXTree")["nodes"]
+    named = {(n.get("role", {}).get("value"), n.get("name", {}).get("value")) for n in nodes
+             if not n.get("ignored")}
+    check(("heading", "Vellmora") in named and ("image", a["label"]) in named,
+          "the accessibility tree lacks the heading or the canvas's image")
+    last = told(page)[-1]
+    check(any(name == last for _, name in named), "the accessibility tree lacks the line "
+          "last told, %r" % last)
+    s.run.log("the accessibility tree holds the heading, the canvas as an image and %r" % last)
+
+
 def native_title(s):
     """The title frame of the native game, played under Xvfb before the page opens; the X
     server is let go at once, so an engine that needs one may take its display."""
@@ -1075,6 +1131,7 @@ def web_title(s):
         check(time.monotonic() < deadline, "the splash line kept one colour: %s" % seen)
     eye.save("intro.png")
     s.run.log("splash line seen in %d different colourings" % len(seen))
+    told_as_shown(s, page, [screens.read_splash(eye.last.picture(), s.font)], "the splash")
     blocks = page.blocks()
     check(max(blocks, default=0) < browser.LOUD, "sound during the splash (peak %.4f)"
           % max(blocks, default=0))
@@ -1088,11 +1145,15 @@ def web_title(s):
         check(eye.last.picture() == native, "the page's title differs from the native game's; "
               + describe_differences(native, eye.last.picture()))
         s.run.log("the page's title frame is the native game's, pixel for pixel")
+    told_as_shown(s, page, screens.read_title(eye.last.picture(), s.font), "the title")
+    accessible(s, page)
     onset = browser.wait_heard(s.run, page, len(blocks))
     check(page.js("!!Module.webAudio.node"), "the music does not go through an AudioWorklet")
     s.run.log("music heard from block %d, played by an AudioWorklet" % onset)
     for key, selected in (("Down", 1), ("Down", 0), ("Up", 1), ("Up", 0)):
         play.title(eye, selected, key)
+        told_as_shown(s, page, screens.read_title(eye.last.picture(), s.font)[-1:],
+                      "the title after %s" % key)
     s.run.log("Up and Down toggle the highlight between Begin and Leave")
     leave_page(s, eye, page)
     no_console_errors(s, page)
@@ -1106,15 +1167,30 @@ def web_title(s):
 @case
 def web_full_game(s):
     """In the browser: a whole game of eight choices back to the title, the music heard at
-    its end."""
+    its end; a screen reader told every line and every highlighted option word for word as
+    the picture shows them."""
     page, eye = open_page(s)
     play.to_title(eye)
     game = play.opening(eye, "space")
+    pic = eye.last.picture()
+    told_as_shown(s, page, [" ".join(screens.Panel(pic, s.font, game.labels(), 0).guess()),
+                            screens.read_label(pic, s.font, 0)], "the opening")
+
+    def heard(stage, t):
+        pic = eye.last.picture()
+        if stage in ("monologue", "response"):
+            shown = [" ".join(screens.Panel(pic, s.font, game.labels(), None).guess())]
+        elif play.is_game(pic):
+            shown = [screens.read_label(pic, s.font, screens.framed_box(pic))]
+        else:
+            shown = screens.read_title(pic, s.font)
+        told_as_shown(s, page, shown, "turn %d, %s" % (t, stage))
+
     plan = {1: ["Right"], 2: ["Down"], 4: ["Right", "Down"], 5: ["Up"]}
     going_on = True
     while going_on:
         check(game.turn < story.CHOICES_PER_GAME, "the game goes on after eight choices")
-        going_on, shown = play.turn(eye, game, plan.get(game.turn, []))
+        going_on, shown = play.turn(eye, game, plan.get(game.turn, []), heard)
         play.lowered(shown)
     check(game.turn == story.CHOICES_PER_GAME, "the game ended after %d choices" % game.turn)
     s.run.log("eight choices made; the title is back")
@@ -1192,10 +1268,10 @@ requestAnimationFrame((t) => { seen.start = t; look(t); });
 """
 
 
-def page_colour_changes(s, query):
+def page_colour_changes(s, query, reduced_motion=False):
     """The most colour changes of the splash line within any second of three, in a page
-    opened with this query."""
-    page, eye = open_page(s, query=query)
+    opened with this query (and the system asking for less motion, when so)."""
+    page, eye = open_page(s, query=query, reduced_motion=reduced_motion)
     play.intro(eye)
     page.js("(() => {%s})()" % SPLASH_WATCH)
     deadline = time.monotonic() + s.run.limit(20)
@@ -1206,22 +1282,29 @@ def page_colour_changes(s, query):
     seen = page.js("window.__splash")
     changes = [a[0] for a, b in zip(seen, seen[1:]) if a[1:] != b[1:]]
     most = max(sum(1 for t in changes if c <= t < c + 1000) for c in changes) if changes else 0
-    s.run.log("%r: %d frames watched, up to %d colour changes within a second"
-              % (query, len(seen), most))
+    s.run.log("%r%s: %d frames watched, up to %d colour changes within a second"
+              % (query, " asking for less motion" if reduced_motion else "", len(seen), most))
     no_console_errors(s, page)
     return most
 
 
 @case
 def web_calm(s):
-    """In the browser: ?calm gives the calm splash, which changes its colour at most three
-    times in any second; without it the colour changes at every frame."""
+    """In the browser: ?calm, or the system's "reduce motion" setting, gives the calm splash,
+    which changes its colour at most three times in any second and at least once; without
+    them the colour changes at every frame."""
     most = page_colour_changes(s, "")
     check(most > 10, "by default the page's splash changed colour only %d times a second"
           % most)
     for query in ("?calm", "?calm=1"):
         most = page_colour_changes(s, query)
         check(1 <= most <= 3, "%s: up to %d colour changes within a second" % (query, most))
+    why = cannot(s, "reduced_motion")
+    if why:
+        s.run.log("reduce motion not tried: %s" % why)
+        return
+    most = page_colour_changes(s, "", reduced_motion=True)
+    check(1 <= most <= 3, "reduce motion: up to %d colour changes within a second" % most)
 
 
 def set_hidden(page, hidden):
@@ -1317,9 +1400,11 @@ def web_cannot_start(s):
 
 @case
 def web_no_worklet(s):
-    """In the browser: a page with no AudioWorklet (served over plain http, where browsers
-    offer none) still plays the music from the title on, and goes quiet at the end."""
-    page, eye = open_page(s, prelude="delete window.AudioWorkletNode;")
+    """In the browser: a page with no AudioWorklet and no service worker (served over plain
+    http from another host, where browsers offer neither) still plays the music from the
+    title on, and goes quiet at the end."""
+    page, eye = open_page(s, prelude="delete window.AudioWorkletNode; "
+                                     "delete Navigator.prototype.serviceWorker;")
     play.intro(eye)
     blocks = page.blocks()
     check(max(blocks, default=0) < browser.LOUD, "sound during the splash (peak %.4f)"
@@ -1329,4 +1414,159 @@ def web_no_worklet(s):
     onset = browser.wait_heard(s.run, page, len(blocks))
     s.run.log("without AudioWorklet the music is heard from block %d" % onset)
     leave_page(s, eye, page)
+    no_console_errors(s, page)
+
+
+# What the page's service worker keeps: for each cache, the SHA-256 of each file by address.
+KEPT = """(async () => {
+  const kept = {};
+  for (const name of await caches.keys()) {
+    const cache = await caches.open(name);
+    kept[name] = {};
+    for (const request of await cache.keys()) {
+      const body = await (await cache.match(request)).arrayBuffer();
+      const sum = new Uint8Array(await crypto.subtle.digest("SHA-256", body));
+      kept[name][request.url] = Array.from(sum, (b) => b.toString(16).padStart(2, "0")).join("");
+    }
+  }
+  return kept;
+})()"""
+
+WORKER = """(async () => {
+  const r = await navigator.serviceWorker.getRegistration();
+  return r ? {active: r.active && r.active.state, waiting: !!r.waiting,
+              controlled: !!navigator.serviceWorker.controller} : null;
+})()"""
+
+# A release's own name and files, as its service worker was written with them.
+WORKER_RELEASE = re.compile(r'var RELEASE = "([^"]+)";\s*var FILES = "([^"]+)"')
+
+
+def release_files(root):
+    """The release's name, and the SHA-256 of each of its files but the worker, by path."""
+    with open(os.path.join(root, "serviceworker.js")) as f:
+        name, files = WORKER_RELEASE.search(f.read()).groups()
+    on_disk = sorted(os.path.relpath(os.path.join(d, f), root).replace(os.sep, "/")
+                     for d, _, fs in os.walk(root) for f in fs)
+    on_disk.remove("serviceworker.js")
+    check(files.split() == on_disk, "the worker of %s lists %s, the release holds %s"
+          % (name, files.split(), on_disk))
+    sums = {}
+    for f in on_disk:
+        with open(os.path.join(root, f), "rb") as fh:
+            sums[f] = hashlib.sha256(fh.read()).hexdigest()
+    return name, sums
+
+
+def wait_worker(s, page, want, what):
+    deadline = time.monotonic() + s.run.limit(30)
+    while True:
+        state = page.js(WORKER)
+        if state and all(state.get(k) == v for k, v in want.items()):
+            return state
+        check(time.monotonic() < deadline, "%s: the service worker is %r" % (what, state))
+        time.sleep(0.2)
+
+
+def kept_whole(s, page, url, releases, what):
+    """The page's caches are exactly these releases, each holding all its files as served."""
+    kept = page.js(KEPT)
+    want = {}
+    for name, sums in releases:
+        cache = [n for n in kept if n.split(" ")[0] == name]
+        check(cache, "%s: no cache for %s among %s" % (what, name, sorted(kept)))
+        want[cache[0]] = {url + f: h for f, h in sums.items()}
+    check(kept == want, "%s: the caches hold %s, not the releases %s whole" % (
+        what, {n: sorted(v) for n, v in kept.items()}, [n for n, _ in releases]))
+    s.run.log("%s: the caches hold %s, every file as served" % (what, sorted(kept)))
+
+
+def installable(s, page, root):
+    """The manifest parses and names what an installed app needs; Chromium finds nothing
+    that keeps the page from being installed."""
+    with open(os.path.join(root, "manifest.webmanifest")) as f:
+        manifest = json.load(f)
+    icons = {(i["sizes"], i.get("purpose", "any")) for i in manifest["icons"]}
+    check(manifest["display"] == "fullscreen" and "standalone" in manifest["display_override"]
+          and {("192x192", "any"), ("512x512", "any"), ("512x512", "maskable")} <= icons,
+          "the manifest lacks a display, its fallback or an icon: %r" % manifest)
+    for icon in manifest["icons"]:
+        with open(os.path.join(root, icon["src"]), "rb") as f:
+            width, height = struct.unpack(">II", f.read(24)[16:24])
+        check("%dx%d" % (width, height) == icon["sizes"], "%s is %dx%d, not %s"
+              % (icon["src"], width, height, icon["sizes"]))
+    why = cannot(s, "devtools")
+    if why:
+        s.run.log("the manifest parses; installability not asked: %s" % why)
+        return
+    got = page.cdp("Page.getAppManifest")
+    check(not got.get("errors") and got.get("url", "").endswith("manifest.webmanifest"),
+          "Chromium's reading of the manifest: %r" % got.get("errors"))
+    errors = page.cdp("Page.getInstallabilityErrors")["installabilityErrors"]
+    check(not errors, "Chromium would not install the page: %r" % errors)
+    s.run.log("the manifest parses without errors and Chromium finds the page installable")
+
+
+def play_from_cache(s, page, eye, url):
+    """The server is gone: the page comes from the cache and plays the splash, the title and
+    its music."""
+    page.visit(url)
+    play.intro(eye)
+    play.title(eye, 0, "a")
+    browser.wait_heard(s.run, page, 0)
+    wait_worker(s, page, {"controlled": True}, "offline")
+
+
+@case
+def web_offline(s):
+    """In the browser: the page is installable; after a first visit it plays offline, music
+    and all; a second release with a new version, served at the same address, replaces the
+    cached one whole at the next visit, never mixed with it."""
+    first = s.run.path("release-first")
+    shutil.copytree(s.web, first)
+    server = browser.Server(s.run, first)
+    page = s.engine(s.run, server.url)
+    eye = play.Eye(s.run, page, s.font, page)
+    play.intro(eye)
+    installable(s, page, first)
+    wait_worker(s, page, {"active": "activated"}, "the first visit")
+    release = release_files(first)
+    kept_whole(s, page, server.url, [release], "after the first visit")
+
+    server.stop()
+    play_from_cache(s, page, eye, server.url)
+    s.run.log("offline, the page played the splash, the title and its music")
+
+    # The second release: another version, its page and code marked so a mix would show.
+    second = s.run.path("release-second")
+    shutil.copytree(s.web, second)
+    with open(os.path.join(second, "index.html"), "r+") as f:
+        html = f.read().replace("<head>", '<head>\n<meta name="release" content="second">')
+        f.seek(0)
+        f.write(html)
+    with open(os.path.join(second, "vellmora.js"), "a") as f:
+        f.write('\nwindow.releaseOfCode = "second";\n')
+    subprocess.run(["cmake", "-DRELEASE_DIR=" + second, "-DVERSION=99.0.0", "-P",
+                    os.path.join(s.source, "ports", "web", "ServiceWorker.cmake")], check=True)
+    renewed = release_files(second)
+    check(renewed[0].startswith("vellmora-99.0.0-"), "the second release is %s" % renewed[0])
+    server.start(second)
+    mixed = "[document.querySelector('meta[name=release]') ? 'second' : 'first', " \
+            "window.releaseOfCode || 'first']"
+
+    # While the first release's page is open, the second is fetched whole beside it.
+    page.visit(server.url)
+    play.intro(eye)
+    check(page.js(mixed) == ["first", "first"], "the visit that finds the second release "
+          "mixes: page and code of %s" % page.js(mixed))
+    wait_worker(s, page, {"waiting": True}, "the second release")
+    kept_whole(s, page, server.url, [release, renewed], "with the second release waiting")
+
+    # The next visit, the first page closed, is the second release whole, even offline.
+    server.stop()
+    play_from_cache(s, page, eye, server.url)
+    check(page.js(mixed) == ["second", "second"], "the next visit shows page and code of %s"
+          % page.js(mixed))
+    kept_whole(s, page, server.url, [renewed], "at the next visit")
+    s.run.log("the second release replaced the first whole, and played offline")
     no_console_errors(s, page)

@@ -176,6 +176,45 @@ class Panel:
         return lines
 
 
+# ---- reading back what a screen says, in words ------------------------------------------
+
+def read_run(pic, font, x, y, fg, bg, n=BUFFER_W // CELL):
+    """The characters drawn at (x, y) in exactly fg on bg, up to n of them, ending at the first
+    cell that holds something else; blank cells at the end dropped."""
+    text = read_text(pic, font, x, y, min(n, (BUFFER_W - x) // CELL), fg, bg)
+    return text.split("?")[0].rstrip()
+
+
+def read_splash(pic, font):
+    colours = intro_colours(pic, font)
+    if not colours or len(colours) != 1:
+        return None
+    return read_run(pic, font, INTRO_AT[0], INTRO_AT[1], colours.pop(), BLACK)
+
+
+def read_title(pic, font):
+    """The title's name and its highlighted item, as read from the picture."""
+    said = [read_run(pic, font, TITLE_TEXT[1], TITLE_TEXT[2], WHITE, BLACK)]
+    said += [read_run(pic, font, x, y, GREY, WHITE) for _, x, y in MENU]
+    return [t for t in said if t]
+
+
+def framed_box(pic):
+    """The box the selection frame marks, or None."""
+    for i, (x1, y1, x2, y2) in enumerate(FRAMES):
+        if all(pic.px(x, y) == WHITE for x, y in ((x1, y1), (x2, y2), (x1, y2), (x2, y1))):
+            return i
+    return None
+
+
+def read_label(pic, font, box):
+    """The label in a box, its lines joined with spaces."""
+    x, y = LABELS[box]
+    lines = [read_run(pic, font, x, y + k * LINE_PITCH, WHITE, BLACK, story.LABEL_WIDTH)
+             for k in range(2)]
+    return " ".join(t for t in lines if t)
+
+
 def describe(pic, font):
     """A short account of a picture, for messages when it is not what a case waits for."""
     if intro_colours(pic, font):
