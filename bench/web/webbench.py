@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """Measures the browser release in headless Chromium, each figure beside its floor from the
 same run: the size on the wire, navigation to the first frame, main-thread time per frame at
-two screen sizes, ticks per second, and the page's peak memory. Prints a table and writes
-the raw figures as JSON. Run through `scripts/bench web`."""
+two screen sizes, ticks per second, the page's peak memory, and the time from a key or a tap
+to the picture that shows it. Prints a table and writes the raw figures as JSON. Run through
+`scripts/bench web`."""
 import gzip
 import json
 import os
+import random
 import statistics
 import sys
 import time
@@ -48,6 +50,76 @@ MEMORY = """(() => {
 })()"""
 
 
+# Before the page's own scripts: when each key went down and each finger lifted (listened to
+# first, by the event's own time stamp), and for every paint of a canvas, the start of the
+# next animation frame, when what it painted is presented.
+LATENCY = r"""
+(() => {
+  const seen = window.__latency = { presses: [], shown: [] };
+  const press = (e) => seen.presses.push(e.timeStamp);
+  addEventListener("keydown", press, true);
+  addEventListener("touchend", press, true);
+  const proto = CanvasRenderingContext2D.prototype;
+  for (const name of ["putImageData", "drawImage"]) {
+    const paint = proto[name];
+    proto[name] = function (...a) {
+      const at = performance.now();
+      requestAnimationFrame((t) => seen.shown.push([at, t]));
+      return paint.apply(this, a);
+    };
+  }
+})();
+"""
+
+PRESSES = 50
+
+
+def press_key(page):
+    page.cdp("Input.dispatchKeyEvent", type="rawKeyDown", code="ArrowDown", key="ArrowDown",
+             windowsVirtualKeyCode=40)
+    page.cdp("Input.dispatchKeyEvent", type="keyUp", code="ArrowDown", key="ArrowDown",
+             windowsVirtualKeyCode=40)
+
+
+def press_finger(page, x, y):
+    point = {"x": x, "y": y, "radiusX": 4, "radiusY": 4, "id": 1}
+    page.cdp("Input.dispatchTouchEvent", type="touchStart", touchPoints=[point])
+    page.cdp("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+
+
+def latencies(page, press, again=None):
+    """Milliseconds from each of PRESSES presses to the presented frame that first shows it,
+    the presses half a second apart, give or take, so they meet the frames at every phase.
+    again(page), when given, is called whenever a press showed nothing: the game has reached
+    a screen where the press does nothing, and it brings it back to one where it does."""
+    found = []
+    while len(found) < PRESSES:
+        before = page.js("window.__latency.presses.length")
+        press(page)
+        time.sleep(0.4 + random.random() * 0.2)
+        presses, shown = page.js("[window.__latency.presses, window.__latency.shown]")
+        if len(presses) == before:
+            continue
+        at = presses[before]
+        later = [t for painted, t in shown if painted >= at]
+        if later:
+            found.append(min(later) - at)
+        elif again:
+            again(page)
+            time.sleep(1)
+    return found
+
+
+def tap(page, x, y):
+    """A tap on the picture's pixel (x, y), wherever the page placed the picture."""
+    v = page.js("window.vellmora.view") or {"x": 0, "y": 0, "k": 1, "dpr": 1}
+    press_finger(page, (v["x"] + x * v["k"]) / v["dpr"], (v["y"] + y * v["k"]) / v["dpr"])
+
+
+BOX0 = (40, 85)    # inside the first box of a game's grid, where no title item is
+BEGIN = (79, 64)   # "Begin" on the title
+
+
 def wire_size(root):
     """Every file of the release compressed as a server would send it, summed."""
     total = raw = 0
@@ -60,11 +132,11 @@ def wire_size(root):
     return total, raw
 
 
-def open_page(run, url, width=640, height=480):
+def open_page(run, url, width=640, height=480, probe=PROBE, mobile=False):
     """A page at this viewport, and when its first frame came, in ms from navigation."""
     # No sound tap: it would add its own work to the game's main thread.
-    page = browser.Page(run, "about:blank", width, height, tap=False)
-    page.cdp("Page.addScriptToEvaluateOnNewDocument", source=PROBE)
+    page = browser.Page(run, "about:blank", width, height, tap=False, mobile=mobile)
+    page.cdp("Page.addScriptToEvaluateOnNewDocument", source=probe)
     page.cdp("Performance.enable")
     start = time.monotonic()
     page.driver.get(url)
@@ -155,6 +227,26 @@ def main():
         time.sleep(2)
         heap = floor.cdp("Runtime.getHeapUsage")
         results["memory_floor"] = {"js": heap["usedSize"]}
+        for page in (game, floor):
+            page.stop()
+            run.cleanups.remove(page.stop)
+
+        # Key and tap to picture: Down on the title toggles its highlight at every press;
+        # a tap on the first box of a game moves the turn on a phase, and once the game is
+        # over Space on the title begins the next. The floor paints at each event.
+        results["latency"] = {}
+        for name, url in (("game", game_url), ("floor", floor_url + "?events")):
+            page, _ = open_page(run, url, probe=PROBE + LATENCY, mobile=True)
+            time.sleep(1)
+            page.hold("space")
+            time.sleep(1)
+            keys = latencies(page, press_key)
+            tap(page, *BEGIN)
+            time.sleep(1)
+            taps = latencies(page, lambda p: tap(p, *BOX0), lambda p: tap(p, *BEGIN))
+            results["latency"][name] = {"key": keys, "tap": taps}
+            page.stop()
+            run.cleanups.remove(page.stop)
     finally:
         run.close()
     with open(os.path.join(out, "web.json"), "w") as f:
@@ -186,6 +278,12 @@ def report(r):
     m = r["memory"]
     print("| peak memory: wasm heap + JS heap | %.1f MiB + %.1f MiB | floor JS heap %.1f MiB "
           "| | |" % (m["wasm"] / 2**20, m["js"] / 2**20, r["memory_floor"]["js"] / 2**20))
+    for kind, event in (("key", "keydown"), ("tap", "touchend")):
+        g = statistics.median(r["latency"]["game"][kind])
+        f = statistics.median(r["latency"]["floor"][kind])
+        print("| %s to the presented frame showing it, median of %d | %.1f ms | %.1f ms | "
+              "+%.1f ms | <= floor + 16.7 ms |" % (event, len(r["latency"]["game"][kind]), g, f,
+                                                   g - f))
 
 
 if __name__ == "__main__":

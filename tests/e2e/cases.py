@@ -21,7 +21,11 @@ import story
 CASES = {}
 WINE_CASES = ("intro", "title", "full_game", "no_module", "windows_program", "command_line")
 WEB_CASES = ("web_title", "web_full_game", "web_resize", "web_no_module", "web_calm",
-             "web_hidden", "web_cannot_start", "web_no_worklet")
+             "web_hidden", "web_cannot_start", "web_no_worklet", "web_quick", "web_pad",
+             "web_phone", "web_device_scales")
+# Cases that drive Chromium's own emulation of phones and device scales (CDP): the rest of
+# WEB_CASES use only what every engine's driver offers.
+CHROMIUM_CASES = ("web_phone", "web_device_scales")
 
 
 class Skip(Exception):
@@ -827,9 +831,10 @@ def monitors(s):
 
 # The browser release: the same steps, the page standing in for the X server and the player.
 
-def open_page(s, root=None, width=640, height=480, dpr=1.0, query="", prelude=""):
+def open_page(s, root=None, width=640, height=480, dpr=1.0, query="", prelude="",
+              mobile=False):
     page = browser.Page(s.run, browser.Server(s.run, root or s.web).url + query, width,
-                        height, dpr, prelude)
+                        height, dpr, prelude, mobile=mobile)
     return page, play.Eye(s.run, page, s.font, page)
 
 
@@ -978,11 +983,12 @@ def web_no_module(s):
           % "; ".join(e["message"] for e in errors[:5]))
 
 
-# Every animation frame, the colour of the splash line's first lit pixel on the page's canvas,
-# with the frame's time: what a player sees, at the rate the page presents it.
+# Every animation frame, the colour of the splash line's first lit pixel in the picture the
+# page's canvas shows, with the frame's time: what a player sees, at the rate the page
+# presents it.
 SPLASH_WATCH = """
 const seen = window.__splash = [];
-const ctx = document.getElementById("screen").getContext("2d");
+const ctx = Module.webScreen.pctx;
 function look(t) {
   const d = ctx.getImageData(0, 0, 160, 120).data;
   for (let i = 0; i < d.length; i += 4)
@@ -1122,5 +1128,197 @@ def web_no_worklet(s):
     check(not page.js("Module.webAudio.node"), "the page still made a worklet")
     onset = browser.wait_heard(s.run, page, len(blocks))
     s.run.log("without AudioWorklet the music is heard from block %d" % onset)
+    leave_page(s, eye, page)
+    no_console_errors(s, page)
+
+
+def unchanged(s, eye, what, seconds=1.0):
+    """The picture stays as it is for a while: the press seen last acted once, not again."""
+    first = eye.last.picture()
+    time.sleep(seconds)
+    check(eye.shot().picture() == first, "%s acted more than once" % what)
+    s.run.log("%s acted once" % what)
+
+
+@case
+def web_quick(s):
+    """In the browser: a key, a tap and a click whose press and release reach the page within
+    one frame act once each, on the title and in a game, as a held press does."""
+    page, eye = open_page(s)
+    quick = eye.x = browser.Quick(page)
+    play.intro(eye)
+    play.title(eye, 0, "a")
+    for key, selected in (("Down", 1), ("Up", 0)):
+        play.title(eye, selected, key)
+        unchanged(s, eye, "%s pressed and released within one frame" % key)
+    game = play.opening(eye, "space")
+    kind, _ = play.after_space(eye, game)
+    unchanged(s, eye, "Space pressed and released within one frame")
+    quick.aim = (80, 40)
+    if kind == "monologue":
+        quick.pointer = "tap"
+        play.response(eye, game)
+        unchanged(s, eye, "a tap within one frame")
+    quick.pointer = "click"
+    check(play.apply_choice(eye, game), "the game ended after one choice")
+    unchanged(s, eye, "a click within one frame")
+    no_console_errors(s, page)
+
+
+# The picture's pixel at the middle of each title item and each box of the option grid.
+def item_centre(i):
+    text, x, y = screens.MENU[i]
+    return x + len(text) * 4, y + 4
+
+
+def box_centre(i):
+    x1, y1, x2, y2 = screens.BOXES[i]
+    return (x1 + x2) // 2, (y1 + y2) // 2
+
+
+def placed(s, eye, page, what, want, k):
+    """Waits for the picture want(pic) at scale k, crisp, black around it, with the page at
+    zoom 1 and nothing on it wider or taller than the viewport. Until the page has placed the
+    picture again a screenshot may show it anywhere, so only the last one is judged."""
+    deadline = time.monotonic() + s.run.limit(20)
+    while True:
+        shot = eye.last = page.screenshot()
+        if (shot.k == k and shot.outside_black() and shot.blocks_uniform() and
+                want(shot.picture())):
+            break
+        if time.monotonic() > deadline:
+            eye.fail("%s: not the picture at k = %d, crisp and alone (screenshot %dx%d, first "
+                     "stray pixel at %s)" % (what, k, shot.width, shot.height,
+                                              shot.stray_pixel()))
+        time.sleep(play.POLL)
+    zoom, sizes = page.js("[window.visualViewport.scale, [document.documentElement.scrollWidth,"
+                          " document.documentElement.scrollHeight, innerWidth, innerHeight]]")
+    check(zoom == 1, "%s: the page is zoomed to %s" % (what, zoom))
+    check(sizes[0] <= sizes[2] and sizes[1] <= sizes[3], "%s: the page is %dx%d, larger than "
+          "its %dx%d viewport" % ((what,) + tuple(sizes)))
+    return shot
+
+
+@case
+def web_phone(s):
+    """In the browser on a phone (Chromium's emulation, touch only): a whole game played with
+    taps alone, the music from the first tap, the picture placed again crisp at zoom 1 when
+    the phone turns, "Leave" tapped to the ended page, and a tap there plays again."""
+    width, height, dpr = browser.PHONE
+    page, _ = open_page(s, width=width, height=height, dpr=dpr, mobile=True)
+    fingers = browser.Fingers(page)
+    eye = play.Eye(s.run, fingers, s.font, page)
+    play.intro(eye)
+    check(page.js("!window.vellmora.audio"), "the page opened its audio before any tap")
+    title = screens.title(s.font, 0)
+    play.title(eye, 0, "tap")
+    eye.save("phone-title.png")
+    browser.wait_heard(s.run, page, len(page.blocks()))
+    s.run.log("a tap ended the splash; the music plays")
+    for w, h, k in ((height, width, 9), (width, height, 7)):
+        page.resize(w, h, dpr, mobile=True)
+        placed(s, eye, page, "the title on a %dx%d phone" % (w, h), title.__eq__, k)
+        eye.save("phone-title-%dx%d.png" % (w, h))
+        s.run.log("%dx%d: the title at k = %d, crisp, zoom 1" % (w, h, k))
+    fingers.aim = item_centre(0)
+    game = play.opening(eye, "tap")
+    eye.save("phone-opening.png")
+    going_on = True
+    while going_on:
+        check(game.turn < story.CHOICES_PER_GAME, "the game goes on after eight choices")
+        game.selected = game.turn % min(4, len(game.open))
+        fingers.aim = box_centre(game.selected)
+        going_on, shown = play.turn(eye, game)
+        play.lowered(shown)
+    s.run.log("eight choices made with taps on the boxes; the title is back")
+    fingers.aim = item_centre(1)
+    leave_page(s, eye, page)
+    said = page.status_text()
+    check("Tap, press a key or click to play again" in said, "the ended page says %r" % said)
+    no_console_errors(s, page)
+    time.sleep(0.5)
+    fingers.hold()
+    play.intro(eye)
+    s.run.log("a tap on the ended page plays again: the splash is back")
+    no_console_errors(s, page)
+
+
+# Viewports at each device scale where the picture's size or place on the page is not a whole
+# number of CSS pixels, with the k they give; the first two differ in the device scale alone.
+DEVICE_SCALES = ((333, 250, 1.0, 2), (333, 250, 2.0, 4), (700, 500, 1.25, 5),
+                 (600, 400, 1.5, 5), (390, 844, 3.0, 7))
+
+RESIZES = """window.__resizes = 0;
+addEventListener("resize", () => { window.__resizes++; });"""
+
+
+def every_scale(s, eye, page, what, want):
+    for width, height, dpr, k in DEVICE_SCALES:
+        resizes = page.js("window.__resizes")
+        page.resize(width, height, dpr)
+        placed(s, eye, page, "%s at %dx%d x%g" % (what, width, height, dpr), want, k)
+        eye.save("%s-x%g.png" % (what.split()[-1], dpr))
+        s.run.log("%s at %dx%d x%g: k = %d, every game pixel %dx%d device pixels (after %d "
+                  "resize events)" % (what, width, height, dpr, k, k, k,
+                                      page.js("window.__resizes") - resizes))
+
+
+@case
+def web_device_scales(s):
+    """In the browser: at device scales 1, 1.25, 1.5, 2 and 3 every game pixel of the splash,
+    the title and a game is exactly k x k device pixels; a change of the device scale alone
+    places the picture again."""
+    page, eye = open_page(s, prelude=RESIZES)
+    play.intro(eye)
+    every_scale(s, eye, page, "the splash",
+                lambda pic: screens.intro_colours(pic, s.font) is not None)
+    play.title(eye, 0, "a")
+    every_scale(s, eye, page, "the title", screens.title(s.font, 0).__eq__)
+    play.opening(eye, "space")
+    every_scale(s, eye, page, "a game's opening", eye.last.picture().__eq__)
+    no_console_errors(s, page)
+
+
+@case
+def web_pad(s):
+    """In the browser with a game pad connected while the game runs: any button ends the
+    splash, a stick resting at 0.3 moves nothing, Start on the title begins, Back in a game
+    returns to the title, a whole game played with the D-pad, the stick and A (a press of one
+    frame counting once), and Back on the title ends the game."""
+    page, _ = open_page(s, prelude=browser.PAD_PRELUDE)
+    pad = browser.Pad(page)
+    eye = play.Eye(s.run, pad, s.font, page)
+    play.intro(eye)
+    pad.connect()
+    play.title(eye, 0, "B")
+    s.run.log("a pad connected during the splash; its B button ended the splash")
+    pad.stick(0.3, -0.3)
+    unchanged(s, eye, "nothing (a stick resting at 0.3)")
+    pad.stick(0, 0)
+    for key, selected in (("Down", 1), ("Up", 0)):
+        play.title(eye, selected, key)
+    play.opening(eye, "Start")
+    s.run.log("Start on the title began a game")
+    play.title(eye, 0, "Back")
+    s.run.log("Back in the game returned to the title")
+    game = play.opening(eye, "space")
+    if len(game.open) > 1:
+        game.move("Right")
+        pad.stick(0.9, 0)
+        eye.expect("the selection frame on box 1 after the stick pushed right",
+                   play.choosing_frame(eye, game))
+        pad.stick(0, 0)
+        s.run.log("the stick pushed right moved the highlight once")
+    pad.one_frame = True
+    going_on, shown = play.turn(eye, game)
+    pad.one_frame = False
+    s.run.log("a turn played with presses of A one frame long")
+    plan = {2: ["Down"], 4: ["Right", "Down"], 5: ["Up"]}
+    while going_on:
+        check(game.turn < story.CHOICES_PER_GAME, "the game goes on after eight choices")
+        going_on, shown = play.turn(eye, game, plan.get(game.turn, []))
+        play.lowered(shown)
+    check(game.turn == story.CHOICES_PER_GAME, "the game ended after %d choices" % game.turn)
+    s.run.log("eight choices made with the pad; the title is back")
     leave_page(s, eye, page)
     no_console_errors(s, page)

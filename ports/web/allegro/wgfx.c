@@ -48,8 +48,12 @@ static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
    return b;
 }
 
-/* The canvas shows the image straight from the module's memory, without a copy; a new view
- * is made when that memory has grown (its old buffer is then gone) or the size changed. */
+/* The image goes straight from the module's memory, without a copy, into a picture of the
+ * screen's own size (a new view is made when that memory has grown, its old buffer then gone,
+ * or the size changed). The page's canvas is as many device pixels as the picture covers on
+ * the screen, a whole number of times the picture, which is drawn onto it unsmoothed: each
+ * pixel a block of exactly that many device pixels. The page asks for it again whenever it
+ * gives the canvas a new size. */
 EM_JS(void, web_put_image, (const void *rgba, int w, int h), {
    var c = document.getElementById('screen');
    if (!c)
@@ -57,15 +61,20 @@ EM_JS(void, web_put_image, (const void *rgba, int w, int h), {
    var s = Module.webScreen;
    if (!s || s.canvas !== c || s.memory !== HEAPU8.buffer || s.at !== rgba ||
        s.image.width !== w || s.image.height !== h) {
-      if (c.width !== w || c.height !== h) {
-         c.width = w;
-         c.height = h;
-      }
+      var picture = document.createElement('canvas');
+      picture.width = w;
+      picture.height = h;
       var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
       s = Module.webScreen = { canvas: c, ctx: c.getContext('2d', { alpha: false }),
+                               picture: picture, pctx: picture.getContext('2d'),
                                memory: HEAPU8.buffer, at: rgba, image: new ImageData(bytes, w, h) };
+      Module.webRepaint = function() {
+         s.ctx.imageSmoothingEnabled = false;
+         s.ctx.drawImage(s.picture, 0, 0, c.width, c.height);
+      };
    }
-   s.ctx.putImageData(s.image, 0, 0);
+   s.pctx.putImageData(s.image, 0, 0);
+   Module.webRepaint();
 });
 
 /* Allegro's 32-bit pixels are 0x00RRGGBB words; the canvas wants R, G, B, A bytes, which a
