@@ -7,7 +7,6 @@
 
 // The option grid: two rows of two boxes of 80x23 pixels, each with its own outline,
 // so the lines between boxes are two pixels thick. Box 0 top left, 3 bottom right.
-static const int NUM_BOXES = 4;
 static const int BOX_W = 80;
 static const int BOX_H = 23;
 static const int boxleft[NUM_BOXES] = {0, 80, 0, 80};
@@ -15,10 +14,23 @@ static const int boxtop[NUM_BOXES] = {74, 74, 97, 97};
 static const int LABEL_DX = 4; // label offset inside its box
 static const int LABEL_DY = 3;
 
+Rect boxrect(int box)
+{
+    return {boxleft[box], boxtop[box], BOX_W, BOX_H};
+}
+
+int boxat(int x, int y)
+{
+    for (int box = 0; box < NUM_BOXES; ++box)
+        if (boxrect(box).holds(x, y))
+            return box;
+    return -1;
+}
+
 static void outline(int box, int inset)
 {
-    rect(buffer, boxleft[box] + inset, boxtop[box] + inset,
-         boxleft[box] + BOX_W - 1 - inset, boxtop[box] + BOX_H - 1 - inset,
+    const Rect r = boxrect(box);
+    rect(buffer, r.x + inset, r.y + inset, r.x + r.w - 1 - inset, r.y + r.h - 1 - inset,
          makecol(255, 255, 255));
 }
 
@@ -35,7 +47,8 @@ void GameLoop::draw()
     for (const Conv &conv : selectedconv) {
         if (box == NUM_BOXES)
             break;
-        wrapprint(conv.option, boxleft[box] + LABEL_DX, boxtop[box] + LABEL_DY, 9);
+        const Rect r = boxrect(box);
+        wrapprint(conv.option, r.x + LABEL_DX, r.y + LABEL_DY, 9);
         ++box;
     }
 

@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "shell/shell.h"
+
 const int NUM_OPENINGLINES = 6;
-const int NUM_GAMEKEYS = 5; // Up, Down, Left, Right, Space, in that order
+const int NUM_GAMEKEYS = 5; // Up, Down, Left, Right, Space: the first five controls
+const int NUM_BOXES = 4;    // the option grid: two rows of two boxes
 
 extern std::string displaystring;    // the line shown in the text panel
 extern int32_t gamestate;            // 0 choosing, 1 monologue, 2 response
@@ -24,6 +27,10 @@ struct GameLoop {
     static void logic();    // one 1/30 s tick
     static void draw();     // one frame into the back buffer
 };
+
+// Where box 0 (top left) to 3 (bottom right) is drawn, its outline included.
+Rect boxrect(int box);
+int boxat(int x, int y); // the box drawn at a picture point, or -1
 
 // One line of wrapped text. Line k of a column sits k rows below the first.
 struct WrapLine {

@@ -33,6 +33,7 @@ void GameLoop::enter()
     escpressed = true;
     for (bool &held : pressed)
         held = true;
+    holdcontrols();
     curselected = 0;
     gamestate = 0;
     displaystring = openinglines[rand() % NUM_OPENINGLINES];

@@ -8,14 +8,10 @@
 #include "game/game.h"
 #include "shell/shell.h"
 
-// The keys behind the entries of pressed[], in the same order.
-static const int gamekeys[NUM_GAMEKEYS] = {KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT, KEY_SPACE};
-enum { UP, DOWN, LEFT, RIGHT, SPACE };
-
-// Down now and up when the previous tick ended.
-static bool fresh(int k)
+// Down now and up when the previous tick ended; pressed[] follows the controls' order.
+static bool fresh(int control)
 {
-    return key[gamekeys[k]] && !pressed[k];
+    return controldown(control) && !pressed[control];
 }
 
 static const Conv &highlighted()
@@ -28,9 +24,9 @@ static const Conv &highlighted()
 static void navigate()
 {
     uint32_t to;
-    if (fresh(UP) || fresh(DOWN))
+    if (fresh(CONTROL_UP) || fresh(CONTROL_DOWN))
         to = (curselected + 2) % 4;
-    else if (fresh(LEFT) || fresh(RIGHT))
+    else if (fresh(CONTROL_LEFT) || fresh(CONTROL_RIGHT))
         to = (curselected == 1 || curselected == 3) ? curselected - 1 : curselected + 1;
     else
         return;
@@ -78,19 +74,49 @@ static void advance()
     }
 }
 
+// A tap after the keys: on a box holding an option while choosing, it highlights and
+// chooses it; anywhere on the picture otherwise, it reads on. A tick moves one phase at
+// most, so a tap that comes with a step of the keys waits for the next tick.
+static void tapped(const Tap &tap, bool stepped)
+{
+    if (gamestate == 0) {
+        const int box = boxat(tap.x, tap.y);
+        if (box < 0 || static_cast<size_t>(box) >= selectedconv.size())
+            return;
+        if (stepped) {
+            keeptap(tap);
+            return;
+        }
+        curselected = static_cast<uint32_t>(box);
+    } else if (!PICTURE.holds(tap.x, tap.y)) {
+        return;
+    } else if (stepped) {
+        keeptap(tap);
+        return;
+    }
+    if (!selectedconv.empty())
+        advance();
+}
+
 void GameLoop::logic()
 {
+    readcontrols();
     if (gamestate == 0)
         navigate();
     // The ticks left in the batch after the last choice still run. Space is ignored
     // while no option is open, so none of them can read an option from the empty list,
     // and the empty panel of the ended game stays up for its last frame.
-    if (fresh(SPACE) && !selectedconv.empty())
+    const bool stepped = fresh(CONTROL_SPACE) && !selectedconv.empty();
+    if (stepped)
         advance();
-    if (key[KEY_ESC] && !escpressed)
+    if (controldown(CONTROL_ESCAPE) && !escpressed)
         leave = true;
 
-    escpressed = key[KEY_ESC] != 0;
+    escpressed = controldown(CONTROL_ESCAPE);
     for (int k = 0; k < NUM_GAMEKEYS; ++k)
-        pressed[k] = key[gamekeys[k]] != 0;
+        pressed[k] = controldown(k);
+
+    Tap tap;
+    if (taketap(tap))
+        tapped(tap, stepped);
 }

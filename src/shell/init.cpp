@@ -22,6 +22,7 @@ void init()
     install_keyboard();
     install_mouse();
     install_timer();
+    installcontrols();
     install_int_ex(increment_speed_counter, BPS_TO_TIMER(TICKS_PER_SECOND));
     setscreen();
     // The pointer can only be hidden once the window exists.

@@ -25,11 +25,14 @@ bool IntroLoop::finished()
     return finishedtitle;
 }
 
-// The key press stays in the keyboard buffer: the intro only looks at it.
+// The key press stays in the keyboard buffer: the intro only looks at it. A click, a tap or
+// a pad's button counts even when it came and went since the last tick.
 void IntroLoop::logic()
 {
+    readcontrols();
     ++titletimer;
-    if (titletimer > INTRO_TICKS || (mouse_b & 1) || keypressed()) {
+    if (titletimer > INTRO_TICKS || controldown(INPUT_CLICK) || keypressed() ||
+        controldown(INPUT_ANYBUTTON)) {
         position_mouse(400, 200);
         finishedtitle = true;
     }

@@ -7,8 +7,9 @@
 #include "shell/platform.h"
 #include "shell/shell.h"
 
-// One pass of a screen: the switch between full screen and a window when asked for, every
-// pending tick back to back, one frame, then the platform's turn (a page must yield).
+// One pass of a screen: the switch between full screen and a window when asked for, a look
+// at the pads (a pass is far shorter than a tick, so a quick press is seen), every pending
+// tick back to back, one frame, then the platform's turn (a page must yield).
 // End flags are deliberately not looked at between the ticks of a batch.
 template <class Screen>
 void pass()
@@ -16,6 +17,7 @@ void pass()
     if (togglepressed())
         togglescreen();
     al_poll_duh(dplay);
+    pollpads();
     while (speed_count > 0) {
         poll_mouse();
         Screen::logic();

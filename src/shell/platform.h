@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/shell.h"
+
 const char MODULE_PATH[] = "xm/bg.xm"; // the music, relative to the data directory
 
 // Makes the directory that holds xm/bg.xm the working directory when the current one
@@ -44,6 +46,17 @@ bool platform_openwindow(int w, int h);
 // Keeps the sound library's own complaints off standard error: without a sound device the
 // game plays silently and says nothing. Called before the sound is installed.
 void platform_quietsound();
+
+// Where a pad's buttons and D-pad are in Allegro's joy[n]: asked of the device where the
+// platform can, else the usual order of the platform's pads.
+PadLayout platform_padlayout(int n);
+
+// Whether taps and clicks play the game: only in the browser. A desktop always has a
+// keyboard at hand and keeps its pointer hidden; there a click only ends the splash.
+bool platform_taps();
+
+// Lets every left press reach the latch, even one released before the next tick's look.
+void platform_watchmouse();
 
 // Keeps the system pointer invisible over the game.
 void platform_hidepointer();

@@ -1,15 +1,22 @@
 // Linux and X11 specifics, so the rest of the game stays portable.
 #include "shell/platform.h"
 
+// Linux's input headers have KEY_ names of their own; this file needs none of Allegro's.
+#define ALLEGRO_NO_KEY_DEFINES
 #include <allegro.h>
 #include <xalleg.h>
 #include <X11/Xatom.h>
 #include <X11/extensions/Xinerama.h>
 #include <X11/extensions/Xrandr.h>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <linux/joystick.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
@@ -210,6 +217,84 @@ void platform_hidepointer()
 {
     // Allegro's X11 window already carries a blank cursor; this keeps it blank.
     show_os_cursor(0);
+}
+
+// Allegro numbers a pad's axes in pairs, each pair one stick, except a last odd axis.
+static int stickofaxis(int axis, int axes)
+{
+    int stick = 0;
+    for (int a = 0; a < axes && stick < MAX_JOYSTICK_STICKS; ++stick) {
+        const int width = (a == axes - 1) ? 1 : 2;
+        if (axis < a + width)
+            return (width == 2 && axis == a) ? stick : -1;
+        a += width;
+    }
+    return -1;
+}
+
+// The kernel names each of a pad's buttons and axes: the layout is read, not guessed.
+// Allegro opens /dev/input/jsN for its pad N; a pad that cannot be asked is taken for an
+// XInput pad, the commonest kind.
+PadLayout platform_padlayout(int n)
+{
+    PadLayout layout = XINPUT_PAD;
+    const std::string path = "/dev/input/js" + std::to_string(n);
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return layout;
+    __u8 axes = 0, buttons = 0;
+    __u16 buttonmap[KEY_MAX - BTN_MISC + 1] = {};
+    __u8 axismap[ABS_CNT] = {};
+    const bool known = ioctl(fd, JSIOCGAXES, &axes) >= 0 &&
+                       ioctl(fd, JSIOCGBUTTONS, &buttons) >= 0 &&
+                       ioctl(fd, JSIOCGBTNMAP, buttonmap) >= 0 &&
+                       ioctl(fd, JSIOCGAXMAP, axismap) >= 0;
+    close(fd);
+    if (!known)
+        return layout;
+    layout = {-1, -1, -1, {-1, -1, -1, -1}, -1};
+    for (int b = 0; b < buttons && b < MAX_JOYSTICK_BUTTONS; ++b) {
+        switch (buttonmap[b]) {
+        case BTN_SOUTH: layout.south = b; break;
+        case BTN_START: layout.start = b; break;
+        case BTN_SELECT: layout.back = b; break;
+        case BTN_DPAD_UP: layout.dpad[0] = b; break;
+        case BTN_DPAD_DOWN: layout.dpad[1] = b; break;
+        case BTN_DPAD_LEFT: layout.dpad[2] = b; break;
+        case BTN_DPAD_RIGHT: layout.dpad[3] = b; break;
+        }
+    }
+    const int capped = std::min<int>(axes, MAX_JOYSTICK_STICKS * MAX_JOYSTICK_AXIS);
+    for (int a = 0; a + 1 < capped; ++a)
+        if (axismap[a] == ABS_HAT0X && axismap[a + 1] == ABS_HAT0Y && layout.dpad[0] < 0)
+            layout.dpadstick = stickofaxis(a, capped);
+    return layout;
+}
+
+bool platform_taps()
+{
+    return false;
+}
+
+// The game polls the mouse once a tick, so Allegro keeps only the buttons' state at that
+// moment; a click between two ticks is seen here, as X reports it.
+static void (*allegromouse)(int, int, int, int, int) = nullptr;
+static std::atomic<int> xbuttons(0);
+
+static void watchedmouse(int x, int y, int z, int w, int buttons)
+{
+    const int before = xbuttons.exchange(buttons);
+    if ((buttons & 1) && !(before & 1))
+        pressinput(INPUT_CLICK);
+    allegromouse(x, y, z, w, buttons);
+}
+
+void platform_watchmouse()
+{
+    if (!_xwin_mouse_interrupt || _xwin_mouse_interrupt == watchedmouse)
+        return;
+    allegromouse = _xwin_mouse_interrupt;
+    _xwin_mouse_interrupt = watchedmouse;
 }
 
 void platform_say(const std::string &text, bool error)

@@ -83,6 +83,24 @@ void platform_quietsound()
     // Web Audio says nothing to any console.
 }
 
+// The page's joystick driver reports every pad in the Gamepad API's standard mapping.
+PadLayout platform_padlayout(int)
+{
+    return STANDARD_PAD;
+}
+
+bool platform_taps()
+{
+    return true;
+}
+
+// The page's mouse driver shows each press, however short, down to one poll of the mouse,
+// with the pointer where it went down: the callback sees it there.
+void platform_watchmouse()
+{
+    mouse_callback = mouseevent;
+}
+
 void platform_hidepointer()
 {
     // The page's style hides the pointer over the game.

@@ -82,6 +82,24 @@ void platform_quietsound()
     // DirectSound says nothing on standard error.
 }
 
+// Allegro's DirectInput driver numbers an XInput pad's buttons A, B, X, Y, LB, RB, Back,
+// Start and gives its D-pad as a hat; other pads are read the same way.
+PadLayout platform_padlayout(int)
+{
+    return XINPUT_PAD;
+}
+
+bool platform_taps()
+{
+    return false;
+}
+
+// Allegro's DirectInput mouse leaves no way in between its thread and the tick's poll: a
+// click is seen when it is down at a tick, which a click held for the splash always is.
+void platform_watchmouse()
+{
+}
+
 void platform_hidepointer()
 {
     show_os_cursor(0);

@@ -4,6 +4,7 @@
 #include <atomic>
 
 struct BITMAP;
+struct JOYSTICK_INFO;
 
 // Fixed geometry and timing.
 const int BUFFER_W = 160;  // back buffer width in pixels
@@ -32,6 +33,17 @@ struct Placement {
 };
 extern Placement placement; // set with the screen; 640x480 at k = 4 until then
 
+// A rectangle of the picture: what an item or box is drawn in, and where a tap finds it.
+struct Rect {
+    int x, y; // top left corner
+    int w, h;
+    bool holds(int px, int py) const
+    {
+        return px >= x && px < x + w && py >= y && py < y + h;
+    }
+};
+const Rect PICTURE = {0, 0, BUFFER_W, BUFFER_H};
+
 extern int titletimer;     // ticks run since the intro started
 extern bool finishedtitle; // the intro is over
 
@@ -52,6 +64,86 @@ bool togglepressed(); // Alt+Enter or F11 went down since the last look
 void clearborders(); // black around the picture
 void present();      // the back buffer stretched into its place on the screen
 int mainsequence(); // intro once, music, then title and games until quit; returns 0
+
+// The six controls the screens read, each merged from the keyboard and the pads; the
+// numbers double as indices and bit positions. Up to Space are the game's pressed[] order.
+enum Control {
+    CONTROL_UP,
+    CONTROL_DOWN,
+    CONTROL_LEFT,
+    CONTROL_RIGHT,
+    CONTROL_SPACE,
+    CONTROL_ESCAPE,
+    NUM_CONTROLS
+};
+// Two more inputs that only the splash reads.
+const int INPUT_ANYBUTTON = NUM_CONTROLS;   // any button of any pad
+const int INPUT_CLICK = NUM_CONTROLS + 1;   // the left mouse button, a tap
+const int NUM_INPUTS = NUM_CONTROLS + 2;
+
+// What reaches the controls, and what each platform's drivers must do for it:
+// - Keys: every press and release through Allegro's _handle_key_press/_handle_key_release,
+//   as they come; keyboard_lowlevel_callback (keyevent) latches each press of the six keys.
+// - Mouse and taps: a press shows in _mouse_b for at least one poll_mouse (one runs before
+//   every tick), with _mouse_x/_mouse_y already at the point it went down, in screen
+//   coordinates; Allegro then calls mouse_callback (mouseevent), which latches the click and,
+//   where platform_taps() holds, queues the tap through screentap. Nothing else feeds taps.
+// - Pads: a joystick driver that fills joy[n] for n < num_joysticks at each poll_joystick
+//   (the game polls once a pass and once a tick). In the browser every pad reports in the
+//   Gamepad API's standard order (STANDARD_PAD): button[b].b for buttons 0..16, the D-pad as
+//   buttons 12..15, stick[0] the left stick with JOYFLAG_ANALOGUE | JOYFLAG_SIGNED, two axes,
+//   pos from -127 to 127 (x right, y down). A pad that comes later may take a slot then.
+
+// Hooks the keyboard's and the mouse's latches and installs the pads' driver, quietly when
+// there is no pad. After install_keyboard, install_mouse and install_timer.
+void installcontrols();
+// Once at the top of every tick: what the tick sees of every input. A press that went down
+// and up since the last tick shows as down for this one tick; a press that came while the
+// input was still shown down first shows it up for a tick, so every press is fresh once.
+void readcontrols();
+bool controldown(int input); // down in the tick: held now, or pressed since the last tick
+// On a screen's entry: presses and taps that came before belong to the screen before.
+void holdcontrols();
+// A press of an input began; from any thread (the keyboard's and pads' latches use it).
+void pressinput(int input);
+void keyevent(int scancode); // Allegro's keyboard_lowlevel_callback: press, or release | 0x80
+void mouseevent(int flags);  // Allegro's mouse_callback: a left press, and a tap where taps count
+
+// A tap or a left click on the picture, in 160x120 picture coordinates.
+struct Tap {
+    int x, y;
+};
+// Queues a tap; each tick hands at most one to its screen, in the order they came.
+void input_tap(int x, int y);
+// A tap at screen coordinates, mapped through `placement`; one off the picture is dropped.
+void screentap(int x, int y);
+bool taketap(Tap &tap); // this tick's tap, if one came
+void keeptap(const Tap &tap); // a tap the tick could not use waits for the next tick
+
+// Which buttons and sticks of a pad, as Allegro's joy[] holds it, are which. Button
+// indices are -1 where the pad has none.
+struct PadLayout {
+    int south;    // A, Cross: Space
+    int start;    // Start, Options, Menu: Space
+    int back;     // Back, Select, View, Share: Escape, and the only button that leaves
+    int dpad[4];  // D-pad buttons for Up, Down, Left, Right
+    int dpadstick; // the stick that is the D-pad (a hat), or -1; a digital stick always is
+};
+// The browser's Gamepad API "standard" mapping: 0 A, 8 Back, 9 Start, 12 to 15 the D-pad.
+const PadLayout STANDARD_PAD = {0, 9, 8, {12, 13, 14, 15}, -1};
+// An XInput pad through DirectInput (and Linux's xpad): 0 A, 6 Back, 7 Start, a hat.
+const PadLayout XINPUT_PAD = {0, 7, 6, {-1, -1, -1, -1}, -1};
+// The left stick counts as an arrow past half way and stops counting only back under a
+// quarter, so a stick resting off centre never moves the highlight.
+const int STICK_ON = 64;  // of Allegro's -128..127
+const int STICK_OFF = 32;
+// The controls a pad holds down, as bits (1 << CONTROL_UP ...), with INPUT_ANYBUTTON's bit
+// while any button is down. `stick` carries the left stick's arrows from the previous look, for the hysteresis.
+unsigned padcontrols(const JOYSTICK_INFO &pad, const PadLayout &layout, unsigned &stick);
+const int MAX_PADS = 8;              // Allegro's MAX_JOYSTICKS
+extern PadLayout padlayout[MAX_PADS]; // each pad's layout, learnt as the pads are installed
+// Polls the pads: once a pass, so a press shorter than a tick is seen, and again by each tick.
+void pollpads();
 
 // The splash shown once after start-up.
 struct IntroLoop {
@@ -74,3 +166,7 @@ struct TitleLoop {
     static void logic();
     static void draw();
 };
+
+const int NUM_TITLEITEMS = 2;
+Rect titleitem(int item); // where "Begin" (0) or "Leave" (1) is drawn: its text's own cells
+int titleitemat(int x, int y); // the item drawn at a picture point, or -1

@@ -32,6 +32,14 @@ void releasekeys()
     // Allegro's own input state: presses waiting in the buffer and the mouse buttons.
     clear_keybuf();
     mouse_b = 0;
+    // The latches see the keys go up, and no press, tap or pad is left over.
+    for (int k = 0; k < KEY_MAX; ++k)
+        keyevent(k | 0x80);
+    num_joysticks = 0;
+    for (int n = 0; n < MAX_JOYSTICKS; ++n)
+        joy[n] = JOYSTICK_INFO();
+    pollpads();
+    holdcontrols();
 }
 
 void resetglobals()
