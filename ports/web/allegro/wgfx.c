@@ -50,10 +50,9 @@ static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
 
 /* The image goes straight from the module's memory, without a copy, into a picture of the
  * screen's own size (a new view is made when that memory has grown, its old buffer then gone,
- * or the size changed). The page's canvas is as many device pixels as the picture covers on
- * the screen, a whole number of times the picture, which is drawn onto it unsmoothed: each
- * pixel a block of exactly that many device pixels. The page asks for it again whenever it
- * gives the canvas a new size. */
+ * or the size changed). The page's canvas has a pixel for each device pixel, and says where
+ * the picture goes on it (canvas.picture: x, y and a whole k); it is drawn there unsmoothed,
+ * each pixel a block of k x k. The page asks for it again whenever it places it anew. */
 EM_JS(void, web_put_image, (const void *rgba, int w, int h), {
    var c = document.getElementById('screen');
    if (!c)
@@ -69,8 +68,9 @@ EM_JS(void, web_put_image, (const void *rgba, int w, int h), {
                                picture: picture, pctx: picture.getContext('2d'),
                                memory: HEAPU8.buffer, at: rgba, image: new ImageData(bytes, w, h) };
       Module.webRepaint = function() {
+         var p = c.picture || { x: 0, y: 0, k: 1 };
          s.ctx.imageSmoothingEnabled = false;
-         s.ctx.drawImage(s.picture, 0, 0, c.width, c.height);
+         s.ctx.drawImage(s.picture, p.x, p.y, w * p.k, h * p.k);
       };
    }
    s.pctx.putImageData(s.image, 0, 0);

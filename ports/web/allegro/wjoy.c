@@ -16,42 +16,33 @@ static const char *button_names[PAD_BUTTONS] = {
    "Up", "Down", "Left", "Right", "Guide"
 };
 
-/* The pads are read once a frame, as the browser updates them no oftener; a button seen down
- * at any reading since the game last polled counts as down at that poll, so a press shorter
- * than a tick is still seen once. A pad connected later takes its slot from then on. */
+/* The pads as they are now: a pad connected later takes its slot from then on. */
 EM_JS(void, web_joy_sample, (int most), {
-   var j = Module.webJoy || (Module.webJoy = { pads: [] });
    var pads = navigator.getGamepads ? navigator.getGamepads() : [];
-   for (var i = 0; i < most; i++) {
-      var p = i < pads.length ? pads[i] : null;
-      var seen = j.pads[i] || (j.pads[i] = { latched: 0, buttons: 0, axes: [0, 0, 0, 0] });
-      seen.connected = !!(p && p.connected);
-      if (!seen.connected) {
-         seen.buttons = 0;
+   var seen = Module.webPads = [];
+   for (var i = 0; i < most && i < pads.length; i++) {
+      var p = pads[i];
+      if (!p || !p.connected)
          continue;
-      }
       var bits = 0;
       for (var b = 0; b < p.buttons.length && b < 31; b++)
          if (p.buttons[b].pressed)
             bits |= 1 << b;
-      seen.buttons = bits;
-      seen.latched |= bits;
-      for (var a = 0; a < 4; a++)
-         seen.axes[a] = a < p.axes.length ? p.axes[a] : 0;
+      seen[i] = { buttons: bits, axes: [0, 1, 2, 3].map(function(a) {
+         return a < p.axes.length ? p.axes[a] : 0;
+      }) };
    }
 });
 
-/* Pad n: whether it is connected, its buttons down now or since the last call, and its four
- * axes from -1 to 1 scaled to Allegro's -128 to 127. */
+/* Pad n: whether it is connected, its buttons, and its four axes from -1 to 1 scaled to
+ * Allegro's -128 to 127. */
 EM_JS(int, web_joy_read, (int n, int *buttons, int *axes), {
-   var j = Module.webJoy;
-   var seen = j && j.pads[n];
-   if (!seen || !seen.connected)
+   var p = Module.webPads && Module.webPads[n];
+   if (!p)
       return 0;
-   HEAP32[buttons >> 2] = seen.buttons | seen.latched;
-   seen.latched = 0;
+   HEAP32[buttons >> 2] = p.buttons;
    for (var a = 0; a < 4; a++)
-      HEAP32[(axes >> 2) + a] = Math.max(-128, Math.min(127, Math.round(seen.axes[a] * 128)));
+      HEAP32[(axes >> 2) + a] = Math.max(-128, Math.min(127, Math.round(p.axes[a] * 128)));
    return 1;
 });
 
@@ -94,12 +85,6 @@ static void describe(JOYSTICK_INFO *j)
       j->button[b].name = button_names[b];
 }
 
-void web_pump_joystick(void)
-{
-   if (joystick_driver == &joystick_web)
-      web_joy_sample(MAX_JOYSTICKS);
-}
-
 /* num_joysticks counts the slots up to the last pad connected; a slot whose pad is gone
  * reads as a pad at rest. */
 static int web_joy_poll(void)
@@ -125,10 +110,18 @@ static int web_joy_poll(void)
 }
 
 EM_JS(void, web_joy_forget, (void), {
-   Module.webJoy = null;
+   Module.webPads = null;
 });
 
 /* Installed with no pad as well: one may be connected at any time. */
+/* The game polls only while it knows of a pad; the page looks once a frame, so that one
+ * connected later comes to be known. */
+void web_pump_joystick(void)
+{
+   if (joystick_driver == &joystick_web)
+      web_joy_poll();
+}
+
 static int web_joy_init(void)
 {
    int n;

@@ -28,7 +28,7 @@ extern JOYSTICK_DRIVER joystick_web;
 void web_show_screen(void);
 /* Key events that came since the last call, into Allegro's key array and buffer. */
 void web_pump_keyboard(void);
-/* Reads the game pads, so that a button pressed between two polls of the game is kept. */
+/* Reads the game pads into joy[] and num_joysticks, so that a pad connected later is seen. */
 void web_pump_joystick(void);
 /* Runs the installed timer handlers for the browser time gone since the last call;
  * time spent in a hidden tab does not count. */
