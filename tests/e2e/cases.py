@@ -918,20 +918,30 @@ def web_title(s):
     no_console_errors(s, page)
 
 
+# The arrows pressed before Space in each turn of a whole game, by turn.
+FULL_GAME_PLAN = {1: ["Right"], 2: ["Down"], 4: ["Right", "Down"], 5: ["Up"]}
+
+
+def play_out(eye, game, keys=lambda game: FULL_GAME_PLAN.get(game.turn, []),
+             before=lambda game: None):
+    """Plays the game's turns to its end, keys(game) before Space in each, before(game) called
+    as each turn begins; the title must come back after exactly eight choices."""
+    going_on = True
+    while going_on:
+        check(game.turn < story.CHOICES_PER_GAME, "the game goes on after eight choices")
+        before(game)
+        going_on, shown = play.turn(eye, game, keys(game))
+        play.lowered(shown)
+    check(game.turn == story.CHOICES_PER_GAME, "the game ended after %d choices" % game.turn)
+
+
 @case
 def web_full_game(s):
     """In the browser: a whole game of eight choices back to the title, the music heard at
     its end."""
     page, eye = open_page(s)
     play.to_title(eye)
-    game = play.opening(eye, "space")
-    plan = {1: ["Right"], 2: ["Down"], 4: ["Right", "Down"], 5: ["Up"]}
-    going_on = True
-    while going_on:
-        check(game.turn < story.CHOICES_PER_GAME, "the game goes on after eight choices")
-        going_on, shown = play.turn(eye, game, plan.get(game.turn, []))
-        play.lowered(shown)
-    check(game.turn == story.CHOICES_PER_GAME, "the game ended after %d choices" % game.turn)
+    play_out(eye, play.opening(eye, "space"))
     s.run.log("eight choices made; the title is back")
     browser.wait_heard(s.run, page, len(page.blocks()))
     s.run.log("the music plays on the title after the game")
@@ -1162,7 +1172,31 @@ def web_quick(s):
     quick.pointer = "click"
     check(play.apply_choice(eye, game), "the game ended after one choice")
     unchanged(s, eye, "a click within one frame")
+    pointer_shown(s, page)
     no_console_errors(s, page)
+
+
+POINTER_MOVES = """document.getElementById("screen").dispatchEvent(new PointerEvent("pointermove",
+  {pointerType: %r, clientX: 50, clientY: 50, bubbles: true}));"""
+CURSOR = "getComputedStyle(document.getElementById('screen')).cursor"
+
+
+def pointer_shown(s, page):
+    """The pointer shows over the game while the mouse moves, not for a finger, and hides
+    at a key or after two still seconds."""
+    page.js(POINTER_MOVES % "touch")
+    check(page.js(CURSOR) == "none", "a finger's move shows the pointer")
+    page.js(POINTER_MOVES % "mouse")
+    check(page.js(CURSOR) != "none", "the pointer stays hidden while the mouse moves")
+    page.js(browser.QUICK_KEY % browser.EVENT_KEYS["Left"])
+    check(page.js(CURSOR) == "none", "the pointer still shows after a key")
+    page.js(POINTER_MOVES % "mouse")
+    time.sleep(1.5)
+    check(page.js(CURSOR) != "none", "the pointer hid before two seconds")
+    time.sleep(1.0)
+    check(page.js(CURSOR) == "none", "the pointer still shows after 2.5 still seconds")
+    s.run.log("the pointer shows while the mouse moves, hides at a key and after 2 s still, "
+              "and a finger shows none")
 
 
 # The picture's pixel at the middle of each title item and each box of the option grid.
@@ -1220,16 +1254,25 @@ def web_phone(s):
         placed(s, eye, page, "the title on a %dx%d phone" % (w, h), title.__eq__, k)
         eye.save("phone-title-%dx%d.png" % (w, h))
         s.run.log("%dx%d: the title at k = %d, crisp, zoom 1" % (w, h, k))
+    fingers.aim = (8, 8)
+    fingers.hold()
+    fingers.hold()
+    deadline = time.monotonic() + s.run.limit(10)
+    while not page.js("!!document.fullscreenElement"):
+        check(time.monotonic() < deadline, "a double tap did not ask for full screen")
+        time.sleep(0.1)
+    page.js("document.exitFullscreen()")
+    s.run.log("a double tap beside the title's items asked for full screen")
+    placed(s, eye, page, "the title after full screen", title.__eq__, 7)
     fingers.aim = item_centre(0)
     game = play.opening(eye, "tap")
     eye.save("phone-opening.png")
-    going_on = True
-    while going_on:
-        check(game.turn < story.CHOICES_PER_GAME, "the game goes on after eight choices")
+
+    def tap_a_box(game):
         game.selected = game.turn % min(4, len(game.open))
         fingers.aim = box_centre(game.selected)
-        going_on, shown = play.turn(eye, game)
-        play.lowered(shown)
+
+    play_out(eye, game, lambda game: [], tap_a_box)
     s.run.log("eight choices made with taps on the boxes; the title is back")
     fingers.aim = item_centre(1)
     leave_page(s, eye, page)
@@ -1310,15 +1353,10 @@ def web_pad(s):
         pad.stick(0, 0)
         s.run.log("the stick pushed right moved the highlight once")
     pad.one_frame = True
-    going_on, shown = play.turn(eye, game)
+    play.turn(eye, game)
     pad.one_frame = False
     s.run.log("a turn played with presses of A one frame long")
-    plan = {2: ["Down"], 4: ["Right", "Down"], 5: ["Up"]}
-    while going_on:
-        check(game.turn < story.CHOICES_PER_GAME, "the game goes on after eight choices")
-        going_on, shown = play.turn(eye, game, plan.get(game.turn, []))
-        play.lowered(shown)
-    check(game.turn == story.CHOICES_PER_GAME, "the game ended after %d choices" % game.turn)
+    play_out(eye, game)
     s.run.log("eight choices made with the pad; the title is back")
     leave_page(s, eye, page)
     no_console_errors(s, page)
