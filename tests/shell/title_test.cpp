@@ -209,4 +209,82 @@ TEST_F(Title, PictureForEitherHighlight)
     }
 }
 
+// Each item is found exactly where its word is drawn, the highlight's bar edge to edge:
+// every point of the picture and of a ring around it.
+TEST_F(Title, TapsFindEachItemWhereItIsDrawn)
+{
+    const Box bars[NUM_TITLEITEMS] = {{59, 60, 98, 67}, {59, 82, 98, 89}};
+    const int white = makecol(255, 255, 255);
+    for (int item = 0; item < NUM_TITLEITEMS; ++item) {
+        TitleLoop::selected = item;
+        TitleLoop::draw();
+        const Box &b = bars[item];
+        EXPECT_EQ(b, inkbox(buffer, white, 0, b.y0 - 2, 159, b.y1 + 2));
+    }
+    for (int y = -1; y <= BUFFER_H; ++y) {
+        for (int x = -1; x <= BUFFER_W; ++x) {
+            int want = -1;
+            for (int item = 0; item < NUM_TITLEITEMS; ++item) {
+                const Box &b = bars[item];
+                if (x >= b.x0 && x <= b.x1 && y >= b.y0 && y <= b.y1)
+                    want = item;
+            }
+            ASSERT_EQ(want, titleitemat(x, y)) << x << "," << y;
+        }
+    }
+}
+
+struct TitleTapCase {
+    const char *name;
+    int selected; // before the tap
+    int x, y;
+    int wantselected;
+    bool wantbegin, wantquit;
+};
+
+void PrintTo(const TitleTapCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+const TitleTapCase titletaps[] = {
+    {"BeginFromBegin", 0, 59, 60, 0, true, false},
+    {"BeginFromLeave", 1, 98, 67, 0, true, false},
+    {"LeaveFromBegin", 0, 59, 89, 1, false, true},
+    {"JustAboveBegin", 0, 70, 59, 0, false, false},
+    {"JustRightOfLeave", 1, 99, 85, 1, false, false},
+    {"OnTheName", 0, 60, 33, 0, false, false},
+    {"OffThePicture", 0, -1, 60, 0, false, false},
+};
+
+class TitleTap : public Title, public ::testing::WithParamInterface<TitleTapCase> {};
+
+TEST_P(TitleTap, HighlightsAndActivatesOnlyAnItem)
+{
+    const TitleTapCase &c = GetParam();
+    tick({});
+    TitleLoop::selected = c.selected;
+    input_tap(c.x, c.y);
+    tick({});
+    EXPECT_EQ(c.wantselected, TitleLoop::selected);
+    EXPECT_EQ(c.wantbegin, TitleLoop::begin);
+    EXPECT_EQ(c.wantquit, quit);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TitleTap, ::testing::ValuesIn(titletaps),
+                         [](const ::testing::TestParamInfo<TitleTapCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
+// After the keys: Up moves the highlight to "Leave", then the tap on "Begin" starts a game.
+TEST_F(Title, ATapActsAfterTheKeysOfItsTick)
+{
+    tick({});
+    input_tap(60, 61);
+    tick({KEY_UP});
+    EXPECT_EQ(0, TitleLoop::selected);
+    EXPECT_TRUE(TitleLoop::begin);
+    EXPECT_FALSE(quit);
+}
+
 } // namespace

@@ -32,9 +32,14 @@ void releasekeys()
     // Allegro's own input state: presses waiting in the buffer and the mouse buttons.
     clear_keybuf();
     mouse_b = 0;
-    // The latches see the keys go up, and no press, tap or pad is left over.
+    // The latches see the keys go up too.
     for (int k = 0; k < KEY_MAX; ++k)
         keyevent(k | 0x80);
+}
+
+// No pad, and no press or tap left over from the test before.
+static void resetcontrols()
+{
     num_joysticks = 0;
     for (int n = 0; n < MAX_JOYSTICKS; ++n)
         joy[n] = JOYSTICK_INFO();
@@ -91,12 +96,14 @@ void Headless::SetUp()
     resetglobals();
     buffer = keep;
     releasekeys();
+    resetcontrols();
     srand(1);
 }
 
 void Headless::TearDown()
 {
     releasekeys();
+    resetcontrols();
 }
 
 int pixel(BITMAP *bmp, int x, int y)

@@ -17,7 +17,7 @@ protected:
 };
 
 void resetglobals();     // every global of the game at its program-start value
-void releasekeys();      // every entry of key[] up, no key press waiting, no button down
+void releasekeys();      // every key up (to the latches too), no key press waiting, no button down
 int pixel(BITMAP *bmp, int x, int y); // makecol of the pixel, comparable across modes
 bool iswhite(int x, int y);           // back-buffer pixel is pure white
 bool isblack(int x, int y);           // back-buffer pixel is pure black
