@@ -112,6 +112,7 @@ class Page:
         self.log = []
         self.driver.get(url)
         self.proc = self  # what a waiting step reports when the game is gone
+        self.quick = False  # keys are held as a person holds them
 
     def cdp(self, command, **params):
         return self.driver.execute_cdp_cmd(command, params)
@@ -142,7 +143,8 @@ class Page:
 
     # The screen and keyboard, as XServer offers them.
     def screenshot(self, window=None):
-        png = base64.b64decode(self.cdp("Page.captureScreenshot", format="png")["data"])
+        png = base64.b64decode(self.cdp("Page.captureScreenshot", format="png",
+                                          optimizeForSpeed=True)["data"])
         ppm = subprocess.run([CONVERT, "png:-", "ppm:-"], input=png, stdout=subprocess.PIPE,
                              check=True).stdout
         return Screenshot.from_ppm(ppm)
@@ -232,6 +234,8 @@ class Fingers:
     """A player with only a touch screen, standing in for the keyboard of a Page: "holding"
     any key is a tap, on the picture's pixel aim. The screen is the page's."""
 
+    quick = False
+
     def __init__(self, page, aim=(80, 60)):
         self.page, self.aim = page, aim
 
@@ -287,6 +291,11 @@ class Pad:
     def __init__(self, page):
         self.page, self.one_frame = page, False
 
+    @property
+    def quick(self):
+        """A press one frame long must act: it is never made again."""
+        return self.one_frame
+
     def connect(self, connected=True):
         self.page.js("window.__pad.connected = %s" % ("true" if connected else "false"))
 
@@ -333,6 +342,8 @@ class Quick:
     """A player whose every press is over within one frame, standing in for the keyboard of a
     Page: each key its own, or while pointer is "tap" or "click", every key a finger's or the
     mouse's press on the picture's pixel aim."""
+
+    quick = True  # every press must act: none is made again
 
     def __init__(self, page, aim=(80, 60)):
         self.page, self.aim, self.pointer = page, aim, None

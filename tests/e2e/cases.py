@@ -1,6 +1,7 @@
 """The end-to-end cases: each plays the real game under its own X server and checks what a
 player would see and hear. WINE_CASES run the Windows build under Wine as well; WEB_CASES play
 the browser release in headless Chromium."""
+import math
 import os
 import re
 import shutil
@@ -1266,6 +1267,39 @@ def placed(s, eye, page, what, want, k):
     return shot
 
 
+# A notch on the left of a phone turned to landscape, as the browser reports it.
+NOTCH = """(() => {
+  const notch = document.createElement("style");
+  notch.id = "notch";
+  notch.textContent = "#insets { padding-left: %dpx !important; }";
+  document.head.appendChild(notch);
+})()"""
+
+
+def notch(s, page, width, height, dpr, inset=47):
+    """In landscape with a notch on the left, the picture keeps clear of it: the largest whole
+    k that fits beside it, centred in the rest, nothing drawn under it. Then the phone is
+    turned back upright without it."""
+    page.js(NOTCH % inset)
+    page.resize(width, height, dpr, mobile=True)
+    left = math.ceil(inset * dpr)
+    w, h = int(width * dpr), int(height * dpr)
+    k = min((w - left) // 160, h // 120)
+    want = {"k": k, "x": left + (w - left - 160 * k) // 2, "y": (h - 120 * k) // 2, "dpr": dpr}
+    deadline = time.monotonic() + s.run.limit(10)
+    while page.js("window.vellmora.view") != want:
+        check(time.monotonic() < deadline, "beside a notch of %d px the picture is at %s, not "
+              "%s" % (inset, page.js("window.vellmora.view"), want))
+        time.sleep(0.1)
+    shot = page.screenshot()
+    under = [shot.row(y)[:left * 3].strip(b"\0") for y in range(shot.height)]
+    check(not any(under), "something is drawn under the notch")
+    s.run.log("beside a %d px notch: k = %d at x = %d device pixels, nothing under the notch"
+              % (inset, k, want["x"]))
+    page.js("document.getElementById('notch').remove()")
+    page.resize(height, width, dpr, mobile=True)
+
+
 @case
 def web_phone(s):
     """In the browser on a phone (Chromium's emulation, touch only): a whole game played with
@@ -1287,6 +1321,7 @@ def web_phone(s):
         placed(s, eye, page, "the title on a %dx%d phone" % (w, h), title.__eq__, k)
         eye.save("phone-title-%dx%d.png" % (w, h))
         s.run.log("%dx%d: the title at k = %d, crisp, zoom 1" % (w, h, k))
+    notch(s, page, height, width, dpr)
     fingers.aim = (8, 8)
     fingers.hold()
     fingers.hold()
