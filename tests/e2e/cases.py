@@ -1027,12 +1027,11 @@ def web_no_module(s):
           % "; ".join(e["message"] for e in errors[:5]))
 
 
-# Every animation frame, the colour of the splash line's first lit pixel in the picture the
-# page's canvas shows, with the frame's time: what a player sees, at the rate the page
-# presents it.
+# Every animation frame, the colour of the splash line's first lit pixel on the page's canvas,
+# with the frame's time: what a player sees, at the rate the page presents it.
 SPLASH_WATCH = """
 const seen = window.__splash = [];
-const ctx = Module.webScreen.pctx;
+const ctx = document.getElementById("screen").getContext("2d");
 function look(t) {
   const d = ctx.getImageData(0, 0, 160, 120).data;
   for (let i = 0; i < d.length; i += 4)

@@ -48,11 +48,8 @@ static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
    return b;
 }
 
-/* The image goes straight from the module's memory, without a copy, into a picture of the
- * screen's own size (a new view is made when that memory has grown, its old buffer then gone,
- * or the size changed). The page's canvas has a pixel for each device pixel, and says where
- * the picture goes on it (canvas.picture: x, y and a whole k); it is drawn there unsmoothed,
- * each pixel a block of k x k. The page asks for it again whenever it places it anew. */
+/* The canvas shows the image straight from the module's memory, without a copy; a new view
+ * is made when that memory has grown (its old buffer is then gone) or the size changed. */
 EM_JS(void, web_put_image, (const void *rgba, int w, int h), {
    var c = document.getElementById('screen');
    if (!c)
@@ -60,21 +57,15 @@ EM_JS(void, web_put_image, (const void *rgba, int w, int h), {
    var s = Module.webScreen;
    if (!s || s.canvas !== c || s.memory !== HEAPU8.buffer || s.at !== rgba ||
        s.image.width !== w || s.image.height !== h) {
-      var picture = document.createElement('canvas');
-      picture.width = w;
-      picture.height = h;
+      if (c.width !== w || c.height !== h) {
+         c.width = w;
+         c.height = h;
+      }
       var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
       s = Module.webScreen = { canvas: c, ctx: c.getContext('2d', { alpha: false }),
-                               picture: picture, pctx: picture.getContext('2d'),
                                memory: HEAPU8.buffer, at: rgba, image: new ImageData(bytes, w, h) };
-      Module.webRepaint = function() {
-         var p = c.picture || { x: 0, y: 0, k: 1 };
-         s.ctx.imageSmoothingEnabled = false;
-         s.ctx.drawImage(s.picture, p.x, p.y, w * p.k, h * p.k);
-      };
    }
-   s.pctx.putImageData(s.image, 0, 0);
-   Module.webRepaint();
+   s.ctx.putImageData(s.image, 0, 0);
 });
 
 /* Allegro's 32-bit pixels are 0x00RRGGBB words; the canvas wants R, G, B, A bytes, which a

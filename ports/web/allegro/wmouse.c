@@ -56,11 +56,10 @@ EM_JS(void, web_mouse_unlisten, (void), {
    Module.webMouse = null;
 });
 
-/* The buttons down now or pressed since the last call; the place on the picture, through the
- * canvas's place and size on the page to its own pixels, then through where the picture is
- * on those and its scale (off the picture gives a place outside it). Returns 0 while the
- * pointer has never been seen. */
-EM_JS(int, web_mouse_read, (int *buttons, int *x, int *y), {
+/* The buttons down now or pressed since the last call; the place, in the w x h picture that
+ * the canvas shows, through the canvas's place and size on the page (off the picture gives
+ * a place outside it). Returns 0 while the pointer has never been seen. */
+EM_JS(int, web_mouse_read, (int w, int h, int *buttons, int *x, int *y), {
    var m = Module.webMouse;
    if (!m)
       return 0;
@@ -70,11 +69,11 @@ EM_JS(int, web_mouse_read, (int *buttons, int *x, int *y), {
    var c = document.getElementById('screen');
    if (m.x === null || !c)
       return 0;
-   var r = c.getBoundingClientRect(), p = c.picture;
-   if (!r.width || !r.height || !p)
+   var r = c.getBoundingClientRect();
+   if (!r.width || !r.height)
       return 0;
-   HEAP32[x >> 2] = Math.floor(((cx - r.left) * c.width / r.width - p.x) / p.k);
-   HEAP32[y >> 2] = Math.floor(((cy - r.top) * c.height / r.height - p.y) / p.k);
+   HEAP32[x >> 2] = Math.floor((cx - r.left) * w / r.width);
+   HEAP32[y >> 2] = Math.floor((cy - r.top) * h / r.height);
    return 1;
 });
 
@@ -93,7 +92,7 @@ static void web_mouse_poll(void)
 {
    int buttons = 0, x, y;
 
-   if (web_mouse_read(&buttons, &x, &y)) {
+   if (screen && web_mouse_read(SCREEN_W, SCREEN_H, &buttons, &x, &y)) {
       _mouse_x = x;
       _mouse_y = y;
    }
