@@ -113,7 +113,6 @@ EM_JS(void, web_joy_forget, (void), {
    Module.webPads = null;
 });
 
-/* Installed with no pad as well: one may be connected at any time. */
 /* The game polls only while it knows of a pad; the page looks once a frame, so that one
  * connected later comes to be known. */
 void web_pump_joystick(void)
@@ -122,6 +121,7 @@ void web_pump_joystick(void)
       web_joy_poll();
 }
 
+/* Installed with no pad as well: one may be connected at any time. */
 static int web_joy_init(void)
 {
    int n;
