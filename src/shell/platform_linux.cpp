@@ -264,6 +264,10 @@ PadLayout platform_padlayout(int n)
         case BTN_DPAD_RIGHT: layout.dpad[3] = b; break;
         }
     }
+    // A joystick rather than a pad names no face buttons: its first button, the trigger,
+    // is the one to press.
+    if (layout.south < 0 && buttons > 0)
+        layout.south = 0;
     const int capped = std::min<int>(axes, MAX_JOYSTICK_STICKS * MAX_JOYSTICK_AXIS);
     for (int a = 0; a + 1 < capped; ++a)
         if (axismap[a] == ABS_HAT0X && axismap[a + 1] == ABS_HAT0Y && layout.dpad[0] < 0)

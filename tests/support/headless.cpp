@@ -183,3 +183,22 @@ Box glyphbox(const char *text)
     destroy_bitmap(scratch);
     return box;
 }
+
+::testing::AssertionResult samehits(const Box *areas, int count, int (*at)(int, int))
+{
+    for (int y = -1; y <= BUFFER_H; ++y) {
+        for (int x = -1; x <= BUFFER_W; ++x) {
+            int want = -1;
+            for (int i = 0; i < count; ++i) {
+                const Box &b = areas[i];
+                if (x >= b.x0 && x <= b.x1 && y >= b.y0 && y <= b.y1)
+                    want = i;
+            }
+            const int got = at(x, y);
+            if (got != want)
+                return ::testing::AssertionFailure()
+                       << "at (" << x << ", " << y << ") " << got << ", not " << want;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}

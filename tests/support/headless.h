@@ -47,3 +47,6 @@ struct Box {
 std::ostream &operator<<(std::ostream &out, const Box &b);
 Box inkbox(BITMAP *bmp, int colour, int x0 = 0, int y0 = 0, int x1 = 159, int y1 = 119);
 Box glyphbox(const char *text); // the lit pixels of text written with font at (0, 0)
+// Whether at(x, y) gives the index of the area holding each point, and -1 off every area,
+// over the whole picture and a one-pixel ring around it.
+::testing::AssertionResult samehits(const Box *areas, int count, int (*at)(int, int));
