@@ -3,10 +3,13 @@
 its floor from the same run in the same engine: navigation to the first frame and main-thread
 time per frame at two screen sizes; in Chromium also the size on the wire, ticks per second and
 the page's peak memory. Prints a table and writes the raw figures as JSON. Run through
-`scripts/bench web`; `scripts/bench web chromium` measures one engine."""
+`scripts/bench web`; `scripts/bench web chromium` measures one engine. In Chromium it also
+times a key and a tap to the picture that shows them, on a phone's page; `scripts/bench web
+latency` measures that alone."""
 import gzip
 import json
 import os
+import random
 import statistics
 import sys
 import time
@@ -54,6 +57,95 @@ ROUNDS = 6
 ROUND_SECONDS = 2
 
 
+# Before the page's own scripts: when each key went down and each finger lifted (listened to
+# first, by the event's own time stamp), and when each paint of a canvas was made. A paint
+# is presented with the frame it was made in, whether it was made in an event's handler (the
+# floor) or in an animation frame's callback (the game), so its time stands for that frame.
+LATENCY = r"""
+(() => {
+  const seen = window.__latency = { presses: [], painted: [] };
+  const press = (e) => seen.presses.push(e.timeStamp);
+  addEventListener("keydown", press, true);
+  addEventListener("touchend", press, true);
+  const proto = CanvasRenderingContext2D.prototype;
+  for (const name of ["putImageData", "drawImage"]) {
+    const paint = proto[name];
+    proto[name] = function (...a) {
+      seen.painted.push(performance.now());
+      return paint.apply(this, a);
+    };
+  }
+})();
+"""
+
+PRESSES = 50
+
+
+def press_key(page):
+    page.cdp("Input.dispatchKeyEvent", type="rawKeyDown", code="ArrowDown", key="ArrowDown",
+             windowsVirtualKeyCode=40)
+    page.cdp("Input.dispatchKeyEvent", type="keyUp", code="ArrowDown", key="ArrowDown",
+             windowsVirtualKeyCode=40)
+
+
+def press_finger(page, x, y):
+    point = {"x": x, "y": y, "radiusX": 4, "radiusY": 4, "id": 1}
+    page.cdp("Input.dispatchTouchEvent", type="touchStart", touchPoints=[point])
+    page.cdp("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+
+
+def latencies(page, press, again=None):
+    """Milliseconds from each of PRESSES presses to the paint of the frame that first shows it,
+    the presses half a second apart, give or take, so they meet the frames at every phase.
+    again(page), when given, is called whenever a press showed nothing: the game has reached
+    a screen where the press does nothing, and it brings it back to one where it does."""
+    found = []
+    while len(found) < PRESSES:
+        before = page.js("window.__latency.presses.length")
+        press(page)
+        time.sleep(0.4 + random.random() * 0.2)
+        presses, painted = page.js("[window.__latency.presses, window.__latency.painted]")
+        if len(presses) == before:
+            continue
+        at = presses[before]
+        later = [t for t in painted if t >= at]
+        if later:
+            found.append(min(later) - at)
+        elif again:
+            again(page)
+            time.sleep(1)
+    return found
+
+
+def tap(page, x, y):
+    """A tap on the picture's pixel (x, y), wherever the page placed the picture."""
+    v = page.js("window.vellmora.view") or {"x": 0, "y": 0, "k": 1, "dpr": 1}
+    press_finger(page, (v["x"] + x * v["k"]) / v["dpr"], (v["y"] + y * v["k"]) / v["dpr"])
+
+
+BOX0 = (40, 85)    # inside the first box of a game's grid, where no title item is
+BEGIN = (79, 64)   # "Begin" on the title
+
+
+def latency(run, game_url, floor_url):
+    """Key and tap to picture: Down on the title toggles its highlight at every press; a tap
+    on the first box of a game moves the turn on a phase, and once the game is over a tap on
+    "Begin" starts the next. The floor paints at each event."""
+    found = {}
+    for name, url in (("game", game_url), ("floor", floor_url + "?events")):
+        page, _ = open_page(run, "chromium", url, prelude=PROBE + LATENCY, mobile=True)
+        time.sleep(1)
+        page.hold("space")
+        time.sleep(1)
+        keys = latencies(page, press_key)
+        tap(page, *BEGIN)
+        time.sleep(1)
+        taps = latencies(page, lambda p: tap(p, *BOX0), lambda p: tap(p, *BEGIN))
+        found[name] = {"key": keys, "tap": taps}
+        close(run, page)
+    return found
+
+
 def wire_size(root):
     """Every file of the release compressed as a server would send it, summed."""
     total = raw = 0
@@ -66,11 +158,12 @@ def wire_size(root):
     return total, raw
 
 
-def open_page(run, engine, url, width=640, height=480):
+def open_page(run, engine, url, width=640, height=480, prelude=PROBE, mobile=False):
     """A page at this viewport, and when its first frame came, in ms from navigation by the
     page's own clock."""
     # No sound tap: it would add its own work to the game's main thread.
-    page = browser.ENGINES[engine](run, url, width, height, prelude=PROBE, tap=False)
+    page = browser.ENGINES[engine](run, url, width, height, prelude=prelude, tap=False,
+                                   mobile=mobile)
     start = time.monotonic()
     while not page.js("window.vellmora && window.vellmora.firstFrame"):
         if time.monotonic() - start > 30:
@@ -158,7 +251,8 @@ def chromium_figures(run, game_url, floor_url):
 def main():
     release = os.path.abspath(sys.argv[1])
     out = os.path.abspath(sys.argv[2])
-    engines = sys.argv[3:] or list(browser.ENGINES)
+    only_latency = sys.argv[3:] == ["latency"]
+    engines = ["chromium"] if only_latency else sys.argv[3:] or list(browser.ENGINES)
     os.makedirs(out, exist_ok=True)
     results = {}
     for engine in engines:
@@ -170,11 +264,15 @@ def main():
             server = browser.Server(run, release)
             floor_server = browser.Server(run, HERE)
             game_url, floor_url = server.url, floor_server.url + "floor.html"
+            if only_latency:
+                results["latency"] = latency(run, game_url, floor_url)
+                continue
             if engine == "chromium":
                 results["wire"] = wire_size(release)
                 with open(os.path.join(HERE, "floor.html"), "rb") as f:
                     results["wire_floor"] = len(gzip.compress(f.read(), 9))
                 results.update(chromium_figures(run, game_url, floor_url))
+                results["latency"] = latency(run, game_url, floor_url)
             results[engine] = engine_figures(run, engine, game_url, floor_url)
         finally:
             run.close()
@@ -218,6 +316,13 @@ def report(r):
         print("| Chromium | peak memory: wasm heap + JS heap | %.1f MiB + %.1f MiB | floor JS "
               "heap %.1f MiB | | |" % (m["wasm"] / 2**20, m["js"] / 2**20,
                                        r["memory_floor"]["js"] / 2**20))
+    if "latency" in r:
+        for kind, event in (("key", "keydown"), ("tap", "touchend")):
+            g = statistics.median(r["latency"]["game"][kind])
+            f = statistics.median(r["latency"]["floor"][kind])
+            print("| Chromium | %s to the frame showing it, median of %d | %.1f ms | %.1f ms | "
+                  "+%.1f ms | <= floor + 16.7 ms |" % (event, len(r["latency"]["game"][kind]),
+                                                       g, f, g - f))
 
 
 if __name__ == "__main__":

@@ -159,7 +159,7 @@ void platform_exit(int status)
 }
 
 // The frame goes to the canvas, the browser has its turn until the next animation frame,
-// then the time, keys and sound that came meanwhile are handed to Allegro.
+// then the time, keys, pads and sound that came meanwhile are handed to Allegro.
 void platform_yield()
 {
     web_show_screen();
@@ -167,6 +167,7 @@ void platform_yield()
     const int before = speed_count;
     web_pump_timer();
     web_pump_keyboard();
+    web_pump_joystick();
     web_pump_sound();
     web_counted(speed_count - before);
 }

@@ -140,10 +140,12 @@ class Page:
     CANNOT = {}
 
     def __init__(self, run, url, width=640, height=480, dpr=1.0, prelude="", tap=True,
-                 reduced_motion=False):
+                 reduced_motion=False, mobile=False):
         self.run = run
         self.log = []
         self.proc = self  # what a waiting step reports when the game is gone
+        self.quick = False  # keys are held as a person holds them
+        self.mobile = mobile  # a phone's viewport: touch, and the page's viewport tag applies
         self.reduced_motion = reduced_motion  # the system asks for less motion
         started = time.monotonic()
         self.open(url, width, height, dpr, (TAP if tap else "") + prelude)
@@ -156,6 +158,7 @@ class Page:
         raise NotImplementedError
 
     def resize(self, width, height, dpr=1.0):
+        """A viewport of this size in CSS pixels at this device scale."""
         raise NotImplementedError
 
     def visit(self, url):
@@ -261,16 +264,26 @@ class ChromiumPage(Page):
     def cdp(self, command, **params):
         return self.driver.execute_cdp_cmd(command, params)
 
-    def resize(self, width, height, dpr=1.0):
+    def resize(self, width, height, dpr=1.0, mobile=None):
+        """mobile (by default the page's own) makes the viewport a phone's: the page's
+        viewport tag applies, touch instead of a mouse, and the orientation its shape gives."""
+        if mobile is None:
+            mobile = self.mobile
+        landscape = width > height
+        if mobile:
+            self.cdp("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
         self.cdp("Emulation.setDeviceMetricsOverride", width=width, height=height,
-                 deviceScaleFactor=dpr, mobile=False)
+                 deviceScaleFactor=dpr, mobile=mobile,
+                 screenOrientation={"type": "landscapePrimary" if landscape
+                                    else "portraitPrimary", "angle": 90 if landscape else 0})
         self.sized(width, height, dpr)
 
     def js(self, expression):
         return self.driver.execute_script("return " + expression)
 
     def png(self):
-        return base64.b64decode(self.cdp("Page.captureScreenshot", format="png")["data"])
+        return base64.b64decode(self.cdp("Page.captureScreenshot", format="png",
+                                         optimizeForSpeed=True)["data"])
 
     def hold(self, key, seconds=KEY_HOLD):
         webdriver_hold(self.driver, key, seconds)
@@ -507,3 +520,147 @@ def wait_blocks(run, page, count, seconds=30):
             raise Failure("the page's sound stopped at %d blocks (wanted %d)"
                           % (len(blocks), count))
         time.sleep(0.2)
+
+
+# A phone held upright: its viewport in CSS pixels and its device scale.
+PHONE = (390, 844, 3.0)
+
+
+def view(page):
+    """Where the page put the picture: k and its top left corner in device pixels."""
+    return page.js("window.vellmora.view")
+
+
+def picture_point(page, x, y):
+    """The CSS pixel of the page at the middle of the picture's pixel (x, y)."""
+    v = view(page)
+    return ((v["x"] + (x + 0.5) * v["k"]) / v["dpr"], (v["y"] + (y + 0.5) * v["k"]) / v["dpr"])
+
+
+class Fingers:
+    """A player with only a touch screen, standing in for the keyboard of a Page: "holding"
+    any key is a tap, on the picture's pixel aim. The screen is the page's."""
+
+    quick = False
+
+    def __init__(self, page, aim=(80, 60)):
+        self.page, self.aim = page, aim
+
+    def tap(self, x, y):
+        cx, cy = picture_point(self.page, x, y)
+        point = {"x": cx, "y": cy, "radiusX": 4, "radiusY": 4, "id": 1}
+        self.page.cdp("Input.dispatchTouchEvent", type="touchStart", touchPoints=[point])
+        self.page.cdp("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+
+    def hold(self, key=None, seconds=None):
+        self.tap(*self.aim)
+
+    def screenshot(self, window=None):
+        return self.page.screenshot(window)
+
+
+# A game pad the page finds through navigator.getGamepads(), there before the page's scripts
+# run; the test connects it, moves its sticks and presses its buttons (the standard layout).
+PAD_PRELUDE = r"""
+(() => {
+  const pad = window.__pad = {
+    connected: false, id: "Test pad (STANDARD GAMEPAD)", index: 0, mapping: "standard",
+    timestamp: 0, axes: [0, 0, 0, 0],
+    buttons: Array.from({length: 17}, () => ({pressed: false, touched: false, value: 0})),
+  };
+  pad.set = (button, down) => {
+    pad.buttons[button] = {pressed: down, touched: down, value: down ? 1 : 0};
+    pad.timestamp = performance.now();
+  };
+  Object.defineProperty(Navigator.prototype, "getGamepads", {
+    configurable: true, value: () => [pad.connected ? pad : null, null, null, null],
+  });
+})();
+"""
+
+# The harness's key names as the pad's buttons: A is Space, Back is Escape, the D-pad the
+# arrows; any other name stands for B, which only ends the splash.
+PAD_BUTTONS = {"space": 0, "B": 1, "Escape": 8, "Back": 8, "Start": 9, "Up": 12, "Down": 13,
+               "Left": 14, "Right": 15}
+
+
+# A press of a pad's button that lasts one animation frame: down in one, up in the next.
+ONE_FRAME = """requestAnimationFrame(() => {
+  window.__pad.set(%d, true);
+  requestAnimationFrame(() => window.__pad.set(%d, false));
+})"""
+
+
+class Pad:
+    """A game pad standing in for the keyboard of a Page whose prelude was PAD_PRELUDE; while
+    one_frame is set, each press lasts one animation frame."""
+
+    def __init__(self, page):
+        self.page, self.one_frame = page, False
+
+    @property
+    def quick(self):
+        """A press one frame long must act: it is never made again."""
+        return self.one_frame
+
+    def connect(self, connected=True):
+        self.page.js("window.__pad.connected = %s" % ("true" if connected else "false"))
+
+    def stick(self, x, y):
+        self.page.js("window.__pad.axes = [%r, %r, 0, 0]" % (x, y))
+
+    def hold(self, key, seconds=KEY_HOLD):
+        button = PAD_BUTTONS.get(key, 1)
+        if self.one_frame:
+            self.page.js(ONE_FRAME % (button, button))
+            return
+        self.page.js("window.__pad.set(%d, true)" % button)
+        time.sleep(seconds)
+        self.page.js("window.__pad.set(%d, false)" % button)
+
+    def screenshot(self, window=None):
+        return self.page.screenshot(window)
+
+
+# Key events as the page's window gets them: the harness's key names as (code, key).
+EVENT_KEYS = {"space": ("Space", " "), "Escape": ("Escape", "Escape"), "Up": ("ArrowUp", "ArrowUp"),
+              "Down": ("ArrowDown", "ArrowDown"), "Left": ("ArrowLeft", "ArrowLeft"),
+              "Right": ("ArrowRight", "ArrowRight"), "a": ("KeyA", "a")}
+
+# A press and its release handed to the page in one task, so both come within one frame:
+# a key's two events, or a pointer's down and up on the picture's pixel (x, y).
+QUICK_KEY = """(() => {
+  const init = {code: %r, key: %r, bubbles: true, cancelable: true};
+  window.dispatchEvent(new KeyboardEvent("keydown", init));
+  window.dispatchEvent(new KeyboardEvent("keyup", init));
+})()"""
+QUICK_POINTER = """(() => {
+  const v = window.vellmora.view;
+  const init = {clientX: (v.x + (%d + 0.5) * v.k) / v.dpr, clientY: (v.y + (%d + 0.5) * v.k) / v.dpr,
+                pointerType: %r, isPrimary: true, pointerId: 7, button: 0, buttons: 1,
+                bubbles: true, cancelable: true};
+  const target = document.getElementById("screen");
+  target.dispatchEvent(new PointerEvent("pointerdown", init));
+  target.dispatchEvent(new PointerEvent("pointerup", Object.assign(init, {buttons: 0})));
+})()"""
+
+
+class Quick:
+    """A player whose every press is over within one frame, standing in for the keyboard of a
+    Page: each key its own, or while pointer is "tap" or "click", every key a finger's or the
+    mouse's press on the picture's pixel aim."""
+
+    quick = True  # every press must act: none is made again
+
+    def __init__(self, page, aim=(80, 60)):
+        self.page, self.aim, self.pointer = page, aim, None
+
+    def hold(self, key, seconds=None):
+        if self.pointer:
+            self.page.js(QUICK_POINTER % (self.aim[0], self.aim[1],
+                                          "touch" if self.pointer == "tap" else "mouse"))
+        else:
+            self.page.js(QUICK_KEY % EVENT_KEYS[key])
+
+    def screenshot(self, window=None):
+        return self.page.screenshot(window)

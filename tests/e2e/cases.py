@@ -3,6 +3,7 @@ player would see and hear. WINE_CASES run the Windows build under Wine as well; 
 the browser release in each browser engine."""
 import hashlib
 import json
+import math
 import os
 import re
 import shutil
@@ -23,7 +24,11 @@ import story
 CASES = {}
 WINE_CASES = ("intro", "title", "full_game", "no_module", "windows_program", "command_line")
 WEB_CASES = ("web_title", "web_full_game", "web_resize", "web_no_module", "web_calm",
-             "web_hidden", "web_cannot_start", "web_no_worklet", "web_offline")
+             "web_hidden", "web_cannot_start", "web_no_worklet", "web_offline", "web_quick",
+             "web_pad", "web_phone", "web_device_scales")
+# Cases that drive Chromium's own emulation of phones and device scales (CDP): the rest of
+# WEB_CASES use only what every engine's driver offers.
+CHROMIUM_CASES = ("web_phone", "web_device_scales")
 
 
 class Skip(Exception):
@@ -1012,9 +1017,9 @@ def kwin_two_outputs(s):
 # The browser release: the same steps, the page standing in for the X server and the player.
 
 def open_page(s, root=None, width=640, height=480, dpr=1.0, query="", prelude="",
-              reduced_motion=False):
+              reduced_motion=False, mobile=False):
     page = s.engine(s.run, browser.Server(s.run, root or s.web).url + query, width, height,
-                    dpr, prelude, reduced_motion=reduced_motion)
+                    dpr, prelude, reduced_motion=reduced_motion, mobile=mobile)
     return page, play.Eye(s.run, page, s.font, page)
 
 
@@ -1022,6 +1027,13 @@ def cannot(s, what):
     """Why the engine cannot do this here, or None when it can."""
     why = s.engine.CANNOT.get(what)
     return "%s: %s" % (s.engine.ENGINE, why) if why else None
+
+
+def chromium_only(s):
+    """Phones and device scales are emulated through Chromium's DevTools protocol alone."""
+    why = cannot(s, "devtools") or cannot(s, "dpr")
+    if why:
+        raise Skip("a phone and its device scales are emulated here only in Chromium; " + why)
 
 
 def no_console_errors(s, page):
@@ -1164,6 +1176,24 @@ def web_title(s):
     no_console_errors(s, page)
 
 
+# The arrows pressed before Space in each turn of a whole game, by turn.
+FULL_GAME_PLAN = {1: ["Right"], 2: ["Down"], 4: ["Right", "Down"], 5: ["Up"]}
+
+
+def play_out(eye, game, keys=lambda game: FULL_GAME_PLAN.get(game.turn, []),
+             before=lambda game: None, stage=None):
+    """Plays the game's turns to its end, keys(game) before Space in each, before(game) called
+    as each turn begins, stage as play.turn calls it; the title must come back after exactly
+    eight choices."""
+    going_on = True
+    while going_on:
+        check(game.turn < story.CHOICES_PER_GAME, "the game goes on after eight choices")
+        before(game)
+        going_on, shown = play.turn(eye, game, keys(game), stage)
+        play.lowered(shown)
+    check(game.turn == story.CHOICES_PER_GAME, "the game ended after %d choices" % game.turn)
+
+
 @case
 def web_full_game(s):
     """In the browser: a whole game of eight choices back to the title, the music heard at
@@ -1186,13 +1216,7 @@ def web_full_game(s):
             shown = screens.read_title(pic, s.font)
         told_as_shown(s, page, shown, "turn %d, %s" % (t, stage))
 
-    plan = {1: ["Right"], 2: ["Down"], 4: ["Right", "Down"], 5: ["Up"]}
-    going_on = True
-    while going_on:
-        check(game.turn < story.CHOICES_PER_GAME, "the game goes on after eight choices")
-        going_on, shown = play.turn(eye, game, plan.get(game.turn, []), heard)
-        play.lowered(shown)
-    check(game.turn == story.CHOICES_PER_GAME, "the game ended after %d choices" % game.turn)
+    play_out(eye, game, stage=heard)
     s.run.log("eight choices made; the title is back")
     browser.wait_heard(s.run, page, len(page.blocks()))
     s.run.log("the music plays on the title after the game")
@@ -1569,4 +1593,259 @@ def web_offline(s):
           % page.js(mixed))
     kept_whole(s, page, server.url, [renewed], "at the next visit")
     s.run.log("the second release replaced the first whole, and played offline")
+
+
+def unchanged(s, eye, what, acted="acted once", seconds=1.0):
+    """The picture stays as it is for a while: the press seen last acted once, not again."""
+    first = eye.last.picture()
+    time.sleep(seconds)
+    check(eye.shot().picture() == first, "%s: not %s" % (what, acted))
+    s.run.log("%s %s" % (what, acted))
+
+
+@case
+def web_quick(s):
+    """In the browser: a key, a tap and a click whose press and release reach the page within
+    one frame act once each, on the title and in a game, as a held press does."""
+    page, eye = open_page(s)
+    quick = eye.x = browser.Quick(page)
+    play.intro(eye)
+    play.title(eye, 0, "a")
+    for key, selected in (("Down", 1), ("Up", 0)):
+        play.title(eye, selected, key)
+        unchanged(s, eye, "%s pressed and released within one frame" % key)
+    game = play.opening(eye, "space")
+    kind, _ = play.after_space(eye, game)
+    unchanged(s, eye, "Space pressed and released within one frame")
+    quick.aim = (80, 40)
+    if kind == "monologue":
+        quick.pointer = "tap"
+        play.response(eye, game)
+        unchanged(s, eye, "a tap within one frame")
+    quick.pointer = "click"
+    check(play.apply_choice(eye, game), "the game ended after one choice")
+    unchanged(s, eye, "a click within one frame")
+    pointer_shown(s, page)
+    no_console_errors(s, page)
+
+
+POINTER_MOVES = """document.getElementById("screen").dispatchEvent(new PointerEvent("pointermove",
+  {pointerType: %r, clientX: 50, clientY: 50, bubbles: true}));"""
+CURSOR = "getComputedStyle(document.getElementById('screen')).cursor"
+
+
+def pointer_shown(s, page):
+    """The pointer shows over the game while the mouse moves, not for a finger, and hides
+    at a key or after two still seconds."""
+    page.js(POINTER_MOVES % "touch")
+    check(page.js(CURSOR) == "none", "a finger's move shows the pointer")
+    page.js(POINTER_MOVES % "mouse")
+    check(page.js(CURSOR) != "none", "the pointer stays hidden while the mouse moves")
+    page.js(browser.QUICK_KEY % browser.EVENT_KEYS["Left"])
+    check(page.js(CURSOR) == "none", "the pointer still shows after a key")
+    page.js(POINTER_MOVES % "mouse")
+    time.sleep(1.5)
+    check(page.js(CURSOR) != "none", "the pointer hid before two seconds")
+    time.sleep(1.0)
+    check(page.js(CURSOR) == "none", "the pointer still shows after 2.5 still seconds")
+    s.run.log("the pointer shows while the mouse moves, hides at a key and after 2 s still, "
+              "and a finger shows none")
+
+
+# The picture's pixel at the middle of each title item and each box of the option grid.
+def item_centre(i):
+    text, x, y = screens.MENU[i]
+    return x + len(text) * 4, y + 4
+
+
+def box_centre(i):
+    x1, y1, x2, y2 = screens.BOXES[i]
+    return (x1 + x2) // 2, (y1 + y2) // 2
+
+
+def placed(s, eye, page, what, want, k):
+    """Waits for the picture want(pic) at scale k, crisp, black around it, with the page at
+    zoom 1 and nothing on it wider or taller than the viewport. Until the page has placed the
+    picture again a screenshot may show it anywhere, so only the last one is judged."""
+    deadline = time.monotonic() + s.run.limit(20)
+    while True:
+        shot = eye.last = page.screenshot()
+        if (shot.k == k and shot.outside_black() and shot.blocks_uniform() and
+                want(shot.picture())):
+            break
+        if time.monotonic() > deadline:
+            eye.fail("%s: not the picture at k = %d, crisp and alone (screenshot %dx%d, first "
+                     "stray pixel at %s)" % (what, k, shot.width, shot.height,
+                                              shot.stray_pixel()))
+        time.sleep(play.POLL)
+    zoom, sizes = page.js("[window.visualViewport.scale, [document.documentElement.scrollWidth,"
+                          " document.documentElement.scrollHeight, innerWidth, innerHeight]]")
+    check(zoom == 1, "%s: the page is zoomed to %s" % (what, zoom))
+    check(sizes[0] <= sizes[2] and sizes[1] <= sizes[3], "%s: the page is %dx%d, larger than "
+          "its %dx%d viewport" % ((what,) + tuple(sizes)))
+    return shot
+
+
+# A notch on the left of a phone turned to landscape, as the browser reports it.
+NOTCH = """(() => {
+  const notch = document.createElement("style");
+  notch.id = "notch";
+  notch.textContent = "#insets { padding-left: %dpx !important; }";
+  document.head.appendChild(notch);
+})()"""
+
+
+def notch(s, page, width, height, dpr, inset=47):
+    """In landscape with a notch on the left, the picture keeps clear of it: the largest whole
+    k that fits beside it, centred in the rest, nothing drawn under it. Then the phone is
+    turned back upright without it."""
+    page.js(NOTCH % inset)
+    page.resize(width, height, dpr, mobile=True)
+    left = math.ceil(inset * dpr)
+    w, h = int(width * dpr), int(height * dpr)
+    k = min((w - left) // 160, h // 120)
+    want = {"k": k, "x": left + (w - left - 160 * k) // 2, "y": (h - 120 * k) // 2, "dpr": dpr}
+    deadline = time.monotonic() + s.run.limit(10)
+    while page.js("window.vellmora.view") != want:
+        check(time.monotonic() < deadline, "beside a notch of %d px the picture is at %s, not "
+              "%s" % (inset, page.js("window.vellmora.view"), want))
+        time.sleep(0.1)
+    shot = page.screenshot()
+    under = [shot.row(y)[:left * 3].strip(b"\0") for y in range(shot.height)]
+    check(not any(under), "something is drawn under the notch")
+    s.run.log("beside a %d px notch: k = %d at x = %d device pixels, nothing under the notch"
+              % (inset, k, want["x"]))
+    page.js("document.getElementById('notch').remove()")
+    page.resize(height, width, dpr, mobile=True)
+
+
+@case
+def web_phone(s):
+    """In the browser on a phone (Chromium's emulation, touch only): a whole game played with
+    taps alone, the music from the first tap, the picture placed again crisp at zoom 1 when
+    the phone turns, "Leave" tapped to the ended page, and a tap there plays again."""
+    chromium_only(s)
+    width, height, dpr = browser.PHONE
+    page, _ = open_page(s, width=width, height=height, dpr=dpr, mobile=True)
+    fingers = browser.Fingers(page)
+    eye = play.Eye(s.run, fingers, s.font, page)
+    play.intro(eye)
+    check(page.js("!window.vellmora.audio"), "the page opened its audio before any tap")
+    title = screens.title(s.font, 0)
+    play.title(eye, 0, "tap")
+    eye.save("phone-title.png")
+    browser.wait_heard(s.run, page, len(page.blocks()))
+    s.run.log("a tap ended the splash; the music plays")
+    for w, h, k in ((height, width, 9), (width, height, 7)):
+        page.resize(w, h, dpr, mobile=True)
+        placed(s, eye, page, "the title on a %dx%d phone" % (w, h), title.__eq__, k)
+        eye.save("phone-title-%dx%d.png" % (w, h))
+        s.run.log("%dx%d: the title at k = %d, crisp, zoom 1" % (w, h, k))
+    notch(s, page, height, width, dpr)
+    fingers.aim = (8, 8)
+    fingers.hold()
+    fingers.hold()
+    deadline = time.monotonic() + s.run.limit(10)
+    while not page.js("!!document.fullscreenElement"):
+        check(time.monotonic() < deadline, "a double tap did not ask for full screen")
+        time.sleep(0.1)
+    page.js("document.exitFullscreen()")
+    s.run.log("a double tap beside the title's items asked for full screen")
+    placed(s, eye, page, "the title after full screen", title.__eq__, 7)
+    fingers.aim = item_centre(0)
+    game = play.opening(eye, "tap")
+    eye.save("phone-opening.png")
+
+    def tap_a_box(game):
+        game.selected = game.turn % min(4, len(game.open))
+        fingers.aim = box_centre(game.selected)
+
+    play_out(eye, game, lambda game: [], tap_a_box)
+    s.run.log("eight choices made with taps on the boxes; the title is back")
+    fingers.aim = item_centre(1)
+    leave_page(s, eye, page)
+    said = page.status_text()
+    check("Tap, press a key or click to play again" in said, "the ended page says %r" % said)
+    no_console_errors(s, page)
+    time.sleep(0.5)
+    fingers.hold()
+    play.intro(eye)
+    s.run.log("a tap on the ended page plays again: the splash is back")
+    no_console_errors(s, page)
+
+
+# Viewports at each device scale where the picture's size or place on the page is not a whole
+# number of CSS pixels, with the k they give; the first two differ in the device scale alone.
+DEVICE_SCALES = ((333, 250, 1.0, 2), (333, 250, 2.0, 4), (700, 500, 1.25, 5),
+                 (600, 400, 1.5, 5), (390, 844, 3.0, 7))
+
+RESIZES = """window.__resizes = 0;
+addEventListener("resize", () => { window.__resizes++; });"""
+
+
+def every_scale(s, eye, page, what, want):
+    for width, height, dpr, k in DEVICE_SCALES:
+        resizes = page.js("window.__resizes")
+        page.resize(width, height, dpr)
+        placed(s, eye, page, "%s at %dx%d x%g" % (what, width, height, dpr), want, k)
+        eye.save("%s-x%g.png" % (what.split()[-1], dpr))
+        s.run.log("%s at %dx%d x%g: k = %d, every game pixel %dx%d device pixels (after %d "
+                  "resize events)" % (what, width, height, dpr, k, k, k,
+                                      page.js("window.__resizes") - resizes))
+
+
+@case
+def web_device_scales(s):
+    """In the browser: at device scales 1, 1.25, 1.5, 2 and 3 every game pixel of the splash,
+    the title and a game is exactly k x k device pixels; a change of the device scale alone
+    places the picture again."""
+    chromium_only(s)
+    page, eye = open_page(s, prelude=RESIZES)
+    play.intro(eye)
+    every_scale(s, eye, page, "the splash",
+                lambda pic: screens.intro_colours(pic, s.font) is not None)
+    play.title(eye, 0, "a")
+    every_scale(s, eye, page, "the title", screens.title(s.font, 0).__eq__)
+    play.opening(eye, "space")
+    every_scale(s, eye, page, "a game's opening", eye.last.picture().__eq__)
+    no_console_errors(s, page)
+
+
+@case
+def web_pad(s):
+    """In the browser with a game pad connected while the game runs: any button ends the
+    splash, a stick resting at 0.3 moves nothing, Start on the title begins, Back in a game
+    returns to the title, a whole game played with the D-pad, the stick and A (a press of one
+    frame counting once), and Back on the title ends the game."""
+    page, _ = open_page(s, prelude=browser.PAD_PRELUDE)
+    pad = browser.Pad(page)
+    eye = play.Eye(s.run, pad, s.font, page)
+    play.intro(eye)
+    pad.connect()
+    play.title(eye, 0, "B")
+    s.run.log("a pad connected during the splash; its B button ended the splash")
+    pad.stick(0.3, -0.3)
+    unchanged(s, eye, "a stick resting at 0.3", "moved nothing")
+    pad.stick(0, 0)
+    for key, selected in (("Down", 1), ("Up", 0)):
+        play.title(eye, selected, key)
+    play.opening(eye, "Start")
+    s.run.log("Start on the title began a game")
+    play.title(eye, 0, "Back")
+    s.run.log("Back in the game returned to the title")
+    game = play.opening(eye, "space")
+    if len(game.open) > 1:
+        game.move("Right")
+        pad.stick(0.9, 0)
+        eye.expect("the selection frame on box 1 after the stick pushed right",
+                   play.choosing_frame(eye, game))
+        pad.stick(0, 0)
+        s.run.log("the stick pushed right moved the highlight once")
+    pad.one_frame = True
+    play.turn(eye, game)
+    pad.one_frame = False
+    s.run.log("a turn played with presses of A one frame long")
+    play_out(eye, game)
+    s.run.log("eight choices made with the pad; the title is back")
+    leave_page(s, eye, page)
     no_console_errors(s, page)

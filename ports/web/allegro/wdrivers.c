@@ -36,5 +36,7 @@ _DRIVER_INFO _digi_driver_list[] = {
 BEGIN_MIDI_DRIVER_LIST
 END_MIDI_DRIVER_LIST
 
-BEGIN_JOYSTICK_DRIVER_LIST
-END_JOYSTICK_DRIVER_LIST
+_DRIVER_INFO _joystick_driver_list[] = {
+   { JOYSTICK_WEB, &joystick_web, TRUE },
+   { 0, NULL, 0 }
+};
