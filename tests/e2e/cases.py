@@ -1779,7 +1779,7 @@ def web_phone(s):
 DEVICE_SCALES = ((333, 250, 1.0, 2), (333, 250, 2.0, 4), (700, 500, 1.25, 5),
                  (600, 400, 1.5, 5), (390, 844, 3.0, 7))
 
-RESIZES = """window.__resizes = 0;
+RESIZE_EVENTS = """window.__resizes = 0;
 addEventListener("resize", () => { window.__resizes++; });"""
 
 
@@ -1800,7 +1800,7 @@ def web_device_scales(s):
     the title and a game is exactly k x k device pixels; a change of the device scale alone
     places the picture again."""
     chromium_only(s)
-    page, eye = open_page(s, prelude=RESIZES)
+    page, eye = open_page(s, prelude=RESIZE_EVENTS)
     play.intro(eye)
     every_scale(s, eye, page, "the splash",
                 lambda pic: screens.intro_colours(pic, s.font) is not None)
