@@ -391,6 +391,7 @@ class Compositor(XServer):
             raise Failure("missing %s: scripts/setup installs them" % ", ".join(missing))
         self.run = run
         self.pointer_first = False
+        self.quick = False
         self.proc = None
         self.helpers = []
         self.locks = {}
