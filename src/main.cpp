@@ -1,7 +1,6 @@
 // Vellmora's entry point: everything else lives in the game library.
 #include <allegro.h>
 
-
 #include "shell/commandline.h"
 #include "shell/platform.h"
 #include "shell/shell.h"
