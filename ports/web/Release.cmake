@@ -3,14 +3,10 @@
 # installable app that plays offline, and the zip that static hosts and game portals take
 # (index.html at its root). build-web/release holds it unpacked.
 
-# The screen loop never returns: ASYNCIFY lets it await the browser's next frame once a
-# pass. The page writes the music into the file system before main starts, and hears of the
-# end through onExit, after Allegro's own exit handlers have let go of the sound.
-# The way down to that await is all direct calls (main, the screen loops, platform_yield), so
-# no call through a pointer (Allegro's drivers and blitters) needs the unwinding code that
-# would otherwise slow every such function.
-target_link_options(vellmora PRIVATE -sASYNCIFY -sASYNCIFY_IGNORE_INDIRECT=1
-    -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1
+# The browser calls the game's passes, one an animation frame. The page writes the music into
+# the file system before main starts, and hears of the end through onExit, after Allegro's
+# own exit handlers have let go of the sound.
+target_link_options(vellmora PRIVATE -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1
     -sENVIRONMENT=web -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency)
 
 include(${PROJECT_SOURCE_DIR}/cmake/Icon.cmake)

@@ -65,8 +65,14 @@ void platform_hidepointer();
 // an error. On Windows, with no console to print to, in a message box.
 void platform_say(const std::string &text, bool error);
 
-// Called once a pass, after the frame: nothing on a desktop, whose loop never sleeps. A page
-// shows the frame and gives the browser its turn until the next animation frame.
+// Runs step until it returns false. A desktop runs it flat out: frames go out as fast as the
+// machine allows, while logic advances only as the timer thread adds ticks. A page runs it
+// once at once and then once an animation frame, after handing Allegro the time, keys, pads
+// and sound that came meanwhile; there it never returns, and the end is platform_exit(0).
+void platform_run(bool (*step)());
+
+// Called once a pass, after the frame: nothing on a desktop, whose screen is Allegro's. A
+// page hands the frame to its canvas.
 void platform_yield();
 
 // Tells what the screen now shows in words, as it changes: the splash's line, the title and

@@ -352,3 +352,9 @@ void platform_yield()
 {
     // The loop runs flat out: the next pass is the next frame.
 }
+
+void platform_run(bool (*step)())
+{
+    while (step()) {
+    }
+}

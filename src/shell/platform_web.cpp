@@ -15,12 +15,8 @@
 const int PAGE_W = BUFFER_W;
 const int PAGE_H = BUFFER_H;
 
-EM_ASYNC_JS(void, web_nextframe, (), {
-    await new Promise(function(resolve) { requestAnimationFrame(resolve); });
-});
-
 // What the page, its tests and the benchmark can see of the game going on, and when its
-// first frame came.
+// first frame came; the page's own look at each frame comes with it.
 EM_JS(void, web_counted, (int ticks), {
     var v = window.vellmora;
     if (v) {
@@ -29,6 +25,8 @@ EM_JS(void, web_counted, (int ticks), {
         v.state = 'running';
         v.ticks += ticks;
         v.frames++;
+        if (v.onframe)
+            v.onframe();
     }
 });
 
@@ -130,44 +128,42 @@ void platform_fail(const char *what)
     platform_exit(1);
 }
 
-// The end comes from outside the awaited frame: exit throws to unwind, and thrown from the
-// resumed game it would reject a promise of the page's that no handler can quieten in every
-// browser. So the game goes to sleep for good, and a task of its own ends the program.
-extern "C" EMSCRIPTEN_KEEPALIVE void web_leave(int status)
+// Exit throws to unwind whatever called it, which the runtime expects of main and of a
+// frame of its main loop, so no promise of the page is ever rejected. Forced: the main loop
+// holds the runtime alive, which would keep exit from running the exit handlers that let go
+// of the sound.
+void platform_exit(int status)
 {
-    // Forced: the sleeping game holds the runtime alive, which would keep exit from running
-    // the exit handlers that let go of the sound.
     emscripten_force_exit(status);
 }
 
-EM_ASYNC_JS(void, web_end, (int status), {
-    setTimeout(function() {
-        try {
-            _web_leave(status);
-        } catch (e) {
-            if (!(e instanceof ExitStatus))
-                throw e;
-        }
-    });
-    await new Promise(function() {});
-});
-
-void platform_exit(int status)
-{
-    web_end(status);
-    std::abort(); // never reached: the game sleeps in web_end until the end
-}
-
-// The frame goes to the canvas, the browser has its turn until the next animation frame,
-// then the time, keys, pads and sound that came meanwhile are handed to Allegro.
 void platform_yield()
 {
     web_show_screen();
-    web_nextframe();
+}
+
+static bool (*stepping)(); // the pass the page runs once a frame
+
+// The time, keys, pads and sound that came since the last frame are handed to Allegro,
+// then the game runs its pass.
+static void frame()
+{
     const int before = speed_count;
     web_pump_timer();
     web_pump_keyboard();
     web_pump_joystick();
     web_pump_sound();
     web_counted(speed_count - before);
+    if (!stepping())
+        platform_exit(0);
+}
+
+// The first pass runs at once, as on a desktop; the browser then calls one a frame.
+// Setting the loop unwinds main, and the runtime stays alive for the frames.
+void platform_run(bool (*step)())
+{
+    stepping = step;
+    if (!step())
+        platform_exit(0);
+    emscripten_set_main_loop(frame, 0, 1);
 }

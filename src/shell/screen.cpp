@@ -113,6 +113,11 @@ void present()
 {
     if (screenlost.exchange(false))
         clearborders();
-    stretch_blit(buffer, screen, 0, 0, BUFFER_W, BUFFER_H, placement.x, placement.y,
-                 placement.w, placement.h);
+    // A page's screen is the buffer's own size, and a plain copy is far cheaper than a
+    // stretch that changes nothing.
+    if (placement.k == 1)
+        blit(buffer, screen, 0, 0, placement.x, placement.y, BUFFER_W, BUFFER_H);
+    else
+        stretch_blit(buffer, screen, 0, 0, BUFFER_W, BUFFER_H, placement.x, placement.y,
+                     placement.w, placement.h);
 }

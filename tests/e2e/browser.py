@@ -568,6 +568,13 @@ PAD_PRELUDE = r"""
     timestamp: 0, axes: [0, 0, 0, 0],
     buttons: Array.from({length: 17}, () => ({pressed: false, touched: false, value: 0})),
   };
+  // As a browser does, the page hears of the pad coming and going.
+  pad.connect = (on) => {
+    pad.connected = on;
+    const e = new Event(on ? "gamepadconnected" : "gamepaddisconnected");
+    e.gamepad = pad;
+    window.dispatchEvent(e);
+  };
   pad.set = (button, down) => {
     pad.buttons[button] = {pressed: down, touched: down, value: down ? 1 : 0};
     pad.timestamp = performance.now();
@@ -604,7 +611,7 @@ class Pad:
         return self.one_frame
 
     def connect(self, connected=True):
-        self.page.js("window.__pad.connected = %s" % ("true" if connected else "false"))
+        self.page.js("window.__pad.connect(%s)" % ("true" if connected else "false"))
 
     def stick(self, x, y):
         self.page.js("window.__pad.axes = [%r, %r, 0, 0]" % (x, y))

@@ -16,8 +16,19 @@ static const char *button_names[PAD_BUTTONS] = {
    "Up", "Down", "Left", "Right", "Guide"
 };
 
-/* The pads as they are now: a pad connected later takes its slot from then on. */
+/* The pads as they are now: a pad connected later takes its slot from then on. Asking the
+ * browser for its pads costs more than all the rest of a frame's input, so until a pad has
+ * been connected the page asks only every half second, and at once when the browser tells
+ * of one. */
 EM_JS(void, web_joy_sample, (int most), {
+   var watch = Module.webPadWatch;
+   if (!watch) {
+      watch = Module.webPadWatch = { known: false, wait: 0 };
+      window.addEventListener('gamepadconnected', function() { watch.known = true; });
+   }
+   if (!watch.known && watch.wait-- > 0)
+      return;
+   watch.wait = 30;
    var pads = navigator.getGamepads ? navigator.getGamepads() : [];
    var seen = Module.webPads = [];
    for (var i = 0; i < most && i < pads.length; i++) {
@@ -28,6 +39,7 @@ EM_JS(void, web_joy_sample, (int most), {
       for (var b = 0; b < p.buttons.length && b < 31; b++)
          if (p.buttons[b].pressed)
             bits |= 1 << b;
+      watch.known = true;
       seen[i] = { buttons: bits, axes: [0, 1, 2, 3].map(function(a) {
          return a < p.axes.length ? p.axes[a] : 0;
       }) };

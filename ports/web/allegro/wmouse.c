@@ -66,8 +66,10 @@ EM_JS(int, web_mouse_read, (int w, int h, int *buttons, int *x, int *y), {
    HEAP32[buttons >> 2] = m.buttons | m.latched;
    var cx = m.latched ? m.pressx : m.x, cy = m.latched ? m.pressy : m.y;
    m.latched = 0;
+   if (m.x === null)
+      return 0;
    var c = document.getElementById('screen');
-   if (m.x === null || !c)
+   if (!c)
       return 0;
    var r = c.getBoundingClientRect();
    if (!r.width || !r.height)

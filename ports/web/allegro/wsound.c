@@ -1,11 +1,11 @@
 /* The digital sound driver: Allegro's mixer fills blocks of 16-bit stereo that the page's
- * AudioContext plays, kept a little ahead of its clock. Browsers allow sound only after a
- * key or a click, so the page makes its context then (Module.audioContext), at the rate it
- * names beforehand (Module.audioRate) for the mixer. A hidden tab's sound pauses.
+ * AudioContext plays, kept a fifth to half a second ahead of its clock. Browsers allow sound
+ * only after a key or a click, so the page makes its context then (Module.audioContext), at
+ * the rate it names beforehand (Module.audioRate) for the mixer. A hidden tab's sound pauses.
  *
  * The blocks go to an AudioWorklet that plays them back to back off the page's main thread.
  * Pages served over plain http have no worklets, and a browser may not give the rate asked
- * for: there each block is a buffer source of its own (which the browser resamples),
+ * for: there each batch is a buffer source of its own (which the browser resamples),
  * scheduled at the end of the one before. */
 #include <stdlib.h>
 
@@ -16,8 +16,13 @@
 #include "allegro/platform/alweb.h"
 
 #define BLOCK 4096 /* sample frames mixed at a time: under a tenth of a second */
+/* Blocks mixed and sent together. A message to the page's sound thread costs the main
+ * thread a tenth of a millisecond or more whatever it carries, so a quarter of a second goes
+ * at once; no more, as the music's stream is filled again only at the game's next pass, and
+ * holds a third of a second beyond what the mixer has taken. */
+#define BATCH 3
 
-static short *block; /* one mixed block, interleaved left and right */
+static short *blocks; /* one batch of mixed blocks, interleaved left and right */
 static int mixing;   /* the mixer is set up */
 
 EM_JS(int, web_audio_rate, (void), {
@@ -36,7 +41,7 @@ EM_JS(void, web_audio_listen, (int rate), {
          a.ctx.resume();
    };
    document.addEventListener('visibilitychange', a.visibility);
-   // Plays queued blocks of interleaved stereo in order; silence when none is left.
+   // Plays queued blocks of interleaved 16-bit stereo in order; silence when none is left.
    var player = 'registerProcessor("vellmora-out", class extends AudioWorkletProcessor {' +
       'constructor() { super(); this.queue = []; this.at = 0;' +
       '  this.port.onmessage = (e) => { this.queue.push(e.data); }; }' +
@@ -45,7 +50,7 @@ EM_JS(void, web_audio_listen, (int rate), {
       '  while (i < l.length && this.queue.length) {' +
       '    const q = this.queue[0];' +
       '    for (; i < l.length && this.at < q.length; i++, this.at += 2) {' +
-      '      l[i] = q[this.at]; r[i] = q[this.at + 1]; }' +
+      '      l[i] = q[this.at] / 32768; r[i] = q[this.at + 1] / 32768; }' +
       '    if (this.at >= q.length) { this.queue.shift(); this.at = 0; } }' +
       '  for (; i < l.length; i++) { l[i] = 0; r[i] = 0; }' +
       '  return true; } });';
@@ -81,10 +86,10 @@ EM_JS(void, web_audio_unlisten, (void), {
    Module.webAudio = null;
 });
 
-/* How many blocks the page wants now to stay a fifth of a second ahead; none before a
- * gesture let the page make its context, while the tab is hidden, or while the player is
- * still loading. */
-EM_JS(int, web_audio_wanted, (int frames), {
+/* Whether the page wants a batch of blocks now, being under a fifth of a second ahead; not
+ * before a gesture let the page make its context, while the tab is hidden, or while the
+ * player is still loading. */
+EM_JS(int, web_audio_wanted, (void), {
    var ctx = Module.audioContext, a = Module.webAudio;
    if (!ctx || !a)
       return 0;
@@ -93,13 +98,9 @@ EM_JS(int, web_audio_wanted, (int frames), {
    if (!a.ready || ctx.state !== 'running' || document.hidden)
       return 0;
    a.started = true;
-   var ahead = a.end - ctx.currentTime;
-   if (ahead < 0.02) {
+   if (a.end < ctx.currentTime + 0.02)
       a.end = ctx.currentTime + 0.02;
-      ahead = 0.02;
-   }
-   var want = Math.ceil((0.2 - ahead) * a.rate / frames);
-   return want > 0 ? want : 0;
+   return a.end - ctx.currentTime < 0.2 ? 1 : 0;
 });
 
 EM_JS(void, web_audio_queue, (const short *samples, int frames), {
@@ -107,9 +108,9 @@ EM_JS(void, web_audio_queue, (const short *samples, int frames), {
    var p = samples >> 1;
    a.end += frames / a.rate;
    if (a.node) {
-      var q = new Float32Array(frames * 2);
-      for (var i = 0; i < frames * 2; i++)
-         q[i] = HEAP16[p + i] / 32768;
+      // The samples go as they are mixed, and the worklet scales them: the page's own thread
+      // does no more than copy them out of the module's memory.
+      var q = HEAP16.slice(p, p + frames * 2);
       a.node.port.postMessage(q, [q.buffer]);
       return;
    }
@@ -135,12 +136,11 @@ void web_pump_sound(void)
 {
    int n;
 
-   if (!mixing)
+   if (!mixing || !web_audio_wanted())
       return;
-   for (n = web_audio_wanted(BLOCK); n > 0; n--) {
-      _mix_some_samples((uintptr_t)block, 0, TRUE);
-      web_audio_queue(block, BLOCK);
-   }
+   for (n = 0; n < BATCH; n++)
+      _mix_some_samples((uintptr_t)(blocks + n * BLOCK * 2), 0, TRUE);
+   web_audio_queue(blocks, BATCH * BLOCK);
 }
 
 static int web_digi_detect(int input)
@@ -154,16 +154,16 @@ static int web_digi_init(int input, int voices)
       ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("The page has no sound"));
       return -1;
    }
-   block = malloc(BLOCK * 2 * sizeof(short));
-   if (!block)
+   blocks = malloc(BATCH * BLOCK * 2 * sizeof(short));
+   if (!blocks)
       return -1;
    _sound_bits = 16;
    _sound_stereo = TRUE;
    _sound_freq = web_audio_rate();
    digi_web.voices = voices;
    if (_mixer_init(BLOCK * 2, _sound_freq, TRUE, TRUE, &digi_web.voices) != 0) {
-      free(block);
-      block = NULL;
+      free(blocks);
+      blocks = NULL;
       ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, get_config_text("Error initialising mixer"));
       return -1;
    }
@@ -180,8 +180,8 @@ static void web_digi_exit(int input)
    mixing = FALSE;
    web_audio_unlisten();
    _mixer_exit();
-   free(block);
-   block = NULL;
+   free(blocks);
+   blocks = NULL;
 }
 
 static int web_digi_buffer_size(void)
