@@ -53,7 +53,7 @@ MEMORY = """(() => {
 
 SIZES = ((1280, 720), (1920, 1080))
 FIRST_LOADS = 5
-ROUNDS = 6
+ROUNDS = 10
 ROUND_SECONDS = 2
 
 

@@ -54,13 +54,14 @@ static BITMAP *web_gfx_init(int w, int h, int v_w, int v_h, int color_depth)
    return b;
 }
 
-/* The picture is copied into an image of its own, 77 KB a frame: WebKit took about 1 ms to
- * put an image that views a larger buffer, and far longer for one over the module's memory,
- * where a copy costs a few microseconds. The canvas is kept in memory: its whole picture is
- * put every frame, which WebKit's accelerated canvas took some 6 ms a frame to take. */
+/* The image put is a view of the picture where it lies in the module's memory, so the page
+ * copies nothing itself; a memory that has grown is a new buffer, and the view is made again.
+ * The canvas is kept in memory: its whole picture is put every frame, which WebKit's
+ * accelerated canvas took some 6 ms a frame to take. */
 EM_JS(void, web_put_image, (const void *rgba, int w, int h), {
    var s = Module.webScreen;
-   if (!s || !s.canvas.isConnected || s.image.width !== w || s.image.height !== h) {
+   if (!s || !s.canvas.isConnected || s.rgba !== rgba || s.image.width !== w ||
+       s.image.height !== h || s.image.data.buffer !== HEAPU8.buffer) {
       var c = document.getElementById('screen');
       if (!c)
          return;
@@ -68,11 +69,11 @@ EM_JS(void, web_put_image, (const void *rgba, int w, int h), {
          c.width = w;
          c.height = h;
       }
-      s = Module.webScreen = { canvas: c, image: new ImageData(w, h),
+      var view = new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4);
+      s = Module.webScreen = { canvas: c, rgba: rgba, image: new ImageData(view, w, h),
                                ctx: c.getContext('2d', { alpha: false,
                                                          willReadFrequently: true }) };
    }
-   s.image.data.set(HEAPU8.subarray(rgba, rgba + w * h * 4));
    s.ctx.putImageData(s.image, 0, 0);
 });
 

@@ -19,15 +19,15 @@ static const char *button_names[PAD_BUTTONS] = {
 /* The pads as they are now: a pad connected later takes its slot from then on. Asking the
  * browser for its pads costs more than all the rest of a frame's input, so until a pad has
  * been connected the page asks only every half second, and at once when the browser tells
- * of one. */
-EM_JS(void, web_joy_sample, (int most), {
+ * of one. Returns 0 when it did not ask. */
+EM_JS(int, web_joy_sample, (int most), {
    var watch = Module.webPadWatch;
    if (!watch) {
       watch = Module.webPadWatch = { known: false, wait: 0 };
       window.addEventListener('gamepadconnected', function() { watch.known = true; });
    }
    if (!watch.known && watch.wait-- > 0)
-      return;
+      return 0;
    watch.wait = 30;
    var pads = navigator.getGamepads ? navigator.getGamepads() : [];
    var seen = Module.webPads = [];
@@ -44,6 +44,7 @@ EM_JS(void, web_joy_sample, (int most), {
          return a < p.axes.length ? p.axes[a] : 0;
       }) };
    }
+   return 1;
 });
 
 /* Pad n: whether it is connected, its buttons, and its four axes from -1 to 1 scaled to
@@ -98,12 +99,13 @@ static void describe(JOYSTICK_INFO *j)
 }
 
 /* num_joysticks counts the slots up to the last pad connected; a slot whose pad is gone
- * reads as a pad at rest. */
+ * reads as a pad at rest. Until a pad is first seen, every slot stays at rest as set up. */
 static int web_joy_poll(void)
 {
    int n, count = 0;
 
-   web_joy_sample(MAX_JOYSTICKS);
+   if (!web_joy_sample(MAX_JOYSTICKS))
+      return 0;
    for (n = 0; n < MAX_JOYSTICKS; n++) {
       JOYSTICK_INFO *j = &joy[n];
       int buttons = 0, axes[4] = { 0, 0, 0, 0 }, b;
@@ -125,8 +127,8 @@ EM_JS(void, web_joy_forget, (void), {
    Module.webPads = null;
 });
 
-/* The game polls only while it knows of a pad; the page looks once a frame, so that one
- * connected later comes to be known. */
+/* The game polls only while it knows of a pad; the page looks once a frame (or, with no pad
+ * yet, as often as above), so that one connected later comes to be known. */
 void web_pump_joystick(void)
 {
    if (joystick_driver == &joystick_web)
