@@ -5,7 +5,6 @@
 #include <allegro/platform/alweb.h>
 #include <emscripten.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "shell/shell.h"
