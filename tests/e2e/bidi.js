@@ -53,6 +53,7 @@ const ops = {
     const old = page;
     const fresh = await browser.newPage();
     await old.close();
+    await new Promise((r) => setTimeout(r, c.ms));
     await load(fresh, c);
     return null;
   },

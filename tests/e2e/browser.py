@@ -161,9 +161,10 @@ class Page:
         """A viewport of this size in CSS pixels at this device scale."""
         raise NotImplementedError
 
-    def visit(self, url):
+    def visit(self, url, later=0.0):
         """A player's next visit: the page's tab closed, url opened in a new one of the same
-        browser at the same viewport, the script before the page's own coming again."""
+        browser at the same viewport, the script before the page's own coming again, later
+        seconds after the closing."""
         raise NotImplementedError
 
     def js(self, expression):
@@ -257,8 +258,9 @@ class ChromiumPage(Page):
         self.cdp("Page.addScriptToEvaluateOnNewDocument", source=prelude)
         self.driver.get(url)
 
-    def visit(self, url):
+    def visit(self, url, later=0.0):
         new_tab(self.driver)
+        time.sleep(later)
         self.prepare(url)
 
     def cdp(self, command, **params):
@@ -319,8 +321,8 @@ class FirefoxPage(Page):
         self.sized(width, height, dpr)
         self.tab = dict(width=width, height=height, dpr=dpr, prelude=prelude)
 
-    def visit(self, url):
-        self.call("visit", url=url, **self.tab)
+    def visit(self, url, later=0.0):
+        self.call("visit", url=url, ms=int(later * 1000), **self.tab)
 
     def call(self, op, **args):
         self.asked += 1
@@ -405,8 +407,9 @@ class WebKitPage(Page):
         self.driver.get(url)
         self.driver.execute_script(ERRORS + self.prelude)
 
-    def visit(self, url):
+    def visit(self, url, later=0.0):
         new_tab(self.driver)
+        time.sleep(later)
         self.resize(*self.size)
         self.load(url)
 

@@ -1531,10 +1531,10 @@ def installable(s, page, root):
     s.run.log("the manifest parses without errors and Chromium finds the page installable")
 
 
-def play_from_cache(s, page, eye, url):
+def play_from_cache(s, page, eye, url, later=0.0):
     """The server is gone: the page comes from the cache and plays the splash, the title and
     its music."""
-    page.visit(url)
+    page.visit(url, later)
     play.intro(eye)
     play.title(eye, 0, "a")
     browser.wait_heard(s.run, page, 0)
@@ -1587,10 +1587,20 @@ def web_offline(s):
     kept_whole(s, page, server.url, [release, renewed], "with the second release waiting")
 
     # The next visit, the first page closed, is the second release whole, even offline.
+    # The browser lets go of a closed tab in its own time, and until it has, the first
+    # release rightly goes on serving; a busy machine can take longer than the visit at
+    # once, so the player comes back later, whole either way.
     server.stop()
-    play_from_cache(s, page, eye, server.url)
-    check(page.js(mixed) == ["second", "second"], "the next visit shows page and code of %s"
-          % page.js(mixed))
+    for later in (0.0, 1.0, 3.0, 8.0):
+        play_from_cache(s, page, eye, server.url, later)
+        shown = page.js(mixed)
+        check(shown in (["first", "first"], ["second", "second"]),
+              "a visit %g s after the tab closed mixes: page and code of %s" % (later, shown))
+        if shown == ["second", "second"]:
+            break
+        s.run.log("a visit %g s after the tab closed still had the first release whole"
+                  % later)
+    check(shown == ["second", "second"], "the next visit shows page and code of %s" % shown)
     kept_whole(s, page, server.url, [renewed], "at the next visit")
     s.run.log("the second release replaced the first whole, and played offline")
 
