@@ -12,7 +12,7 @@ int titletimer = 0;
 bool finishedtitle = false;
 
 static int calmcolour = 0;     // the colour a calm splash shows until its next change
-static int calmperiod = -1;    // which period of CALM_COLOUR_TICKS calmcolour belongs to
+static int calmfrom = -1;      // the tick calmcolour counts from; -1 before the first
 
 void IntroLoop::enter()
 {
@@ -20,7 +20,7 @@ void IntroLoop::enter()
     speed_count = 0;
     titletimer = 0;
     finishedtitle = false;
-    calmperiod = -1;
+    calmfrom = -1;
     platform_tell(SPLASH_LINE);
 }
 
@@ -51,12 +51,14 @@ static int randomcolour()
     return makecol(red, green, blue);
 }
 
-// Counted in ticks rather than frames, so a fast display cannot make it flash faster.
+// Counted in ticks rather than frames, so a fast display cannot make it flash faster. The
+// first colour counts from the start of its period; each later one from the tick it was
+// first shown, so a change held back by a stalled frame pushes the next one back too, rather
+// than letting the two fall closer together than a period.
 static int steadycolour()
 {
-    const int period = titletimer / CALM_COLOUR_TICKS;
-    if (period != calmperiod) {
-        calmperiod = period;
+    if (calmfrom < 0 || titletimer - calmfrom >= CALM_COLOUR_TICKS) {
+        calmfrom = calmfrom < 0 ? titletimer - titletimer % CALM_COLOUR_TICKS : titletimer;
         calmcolour = randomcolour();
     }
     return calmcolour;

@@ -206,6 +206,35 @@ TEST_F(CalmIntro, KeepsEachColourForAPeriodOfTicks)
     EXPECT_LE(changes, 4);
 }
 
+// A frame held back (a busy machine, a slow tab) brings many ticks at once. The change it
+// shows late must not fall closer than a period to the next, or a calm splash would flash
+// faster than it promises just when the machine is struggling.
+TEST_F(CalmIntro, AStalledFrameNeverBringsTwoChangesCloserThanAPeriod)
+{
+    struct Stall {
+        int at, ticks;
+    };
+    for (const Stall stall : {Stall{5, 14}, Stall{11, 2}, Stall{3, 40}, Stall{12, 23}}) {
+        calm = true;
+        srand(7);
+        IntroLoop::enter();
+        IntroLoop::draw();
+        int last = inkcolour(), lastchange = 0, changes = 0;
+        while (titletimer < 6 * CALM_COLOUR_TICKS) {
+            ticks(titletimer == stall.at ? stall.ticks : 1);
+            if (inkcolour() == last)
+                continue;
+            EXPECT_GE(titletimer - lastchange, CALM_COLOUR_TICKS)
+                << "stall of " << stall.ticks << " at tick " << stall.at
+                << ": changed at tick " << lastchange << " and again at " << titletimer;
+            last = inkcolour();
+            lastchange = titletimer;
+            ++changes;
+        }
+        EXPECT_GE(changes, 3) << "stall of " << stall.ticks << " at tick " << stall.at;
+    }
+}
+
 TEST_F(CalmIntro, StartsAfreshOnEntry)
 {
     calm = true;
