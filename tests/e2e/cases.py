@@ -1588,8 +1588,8 @@ def web_offline(s):
 
     # The next visit, the first page closed, is the second release whole, even offline.
     # The browser lets go of a closed tab in its own time, and until it has, the first
-    # release rightly goes on serving; a busy machine can take longer than the visit at
-    # once, so the player comes back later, whole either way.
+    # release rightly goes on serving. On a busy machine that can outlast a visit made at
+    # once, so the player comes back later each time; every visit must be one release whole.
     server.stop()
     for later in (0.0, 1.0, 3.0, 8.0):
         play_from_cache(s, page, eye, server.url, later)
